@@ -1,0 +1,39 @@
+#include "main/dispatch.hpp"
+
+#include <string>
+
+#include "input/command.hpp"
+
+namespace veka {
+
+void notBuilt(State& s, const char* what) {
+  stop(s.io, std::string("*** ") + what + " is not available in this build of VEKA - Aborted",
+       Console::Stderr);
+}
+
+void setupSystem(State& s) {
+  readCommandSection(s);
+  writeBanner(s);
+}
+
+bool dispatchJob(State& s) {
+  switch (s.control.runMode) {
+    case 2:
+      notBuilt(s, "Run mode 2 (gas-phase optimization)");
+    case 3:
+      notBuilt(s, "Run mode 3 (bond, angle or dihedral scan)");
+    case 4:
+      notBuilt(s, "Run mode 4 (normal-mode analysis)");
+    case 5:
+      notBuilt(s, "Run mode 5 (Monte Carlo conformational search)");
+    case 6:
+      notBuilt(s, "Run mode 6 (stochastic conformational search)");
+    case 7:
+      notBuilt(s, "Run mode 7 (single-point calculation)");
+    default:
+      notBuilt(s, ("Run mode " + std::to_string(s.control.runMode) +
+                   " (Monte Carlo simulation)").c_str());
+  }
+}
+
+}  // namespace veka

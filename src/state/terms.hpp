@@ -1,0 +1,81 @@
+// Term lists of the solute intramolecular energy: bonds (`bndcom`), angles (`angcom`),
+// dihedrals (`dihcom`), the nonbonded pair list (`nbcom`), covalent neighbours
+// (`covnbr`) and the harmonic restraints (`nbcon`).
+//
+// Each list holds its variable (Z-matrix) entries first, then the additional ones.
+// Per-state arrays are indexed [s] with s = 0 reference, 1 and 2 the perturbed solutes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "state/array.hpp"
+#include "state/capacities.hpp"
+
+namespace veka {
+
+struct Bndcom {
+  int NBND = 0;   // bonds in the list
+  int NVBND = 0;  // leading entries that are Z-matrix bonds (variable bonds)
+  Array1<int, MAXBND> IB1{}, IB2{};  // atoms; for a variable bond the atom and its bond partner
+  Array1<int, MAXBND> IBDEP{};       // dependent copy of this variable bond (0 = independent)
+  std::array<Array1<double, MAXBND>, 3> RB0{}, KB{}, RB{};  // r0, k, current r per state
+  Array1<double, MAXBND> DBND{}, DBMX{};  // Monte Carlo step and maximum displacement (A)
+  double EBNDNE = 0, EBNNE1 = 0, EBNNE2 = 0;
+  double EBNDOL = 0, EBNOL1 = 0, EBNOL2 = 0;
+};
+
+struct Angcom {
+  int NANG = 0;
+  int NVANG = 0;
+  Array1<int, MAXANG> IA1{}, IA2{}, IA3{};  // IA2 is the vertex
+  Array1<int, MAXANG> IADEP{};
+  std::array<Array1<double, MAXANG>, 3> TH0{}, KA{}, TH{};  // theta0 (rad), k, current theta
+  Array1<double, MAXANG> DANG{}, DAMX{};  // step and maximum displacement (rad)
+  double EANGNE = 0, EANNE1 = 0, EANNE2 = 0;
+  double EANGOL = 0, EANOL1 = 0, EANOL2 = 0;
+};
+
+struct Dihcom {
+  int NDIH = 0;
+  int NVDIH = 0;
+  Array1<int, MAXDIH> ID1{}, ID2{}, ID3{}, ID4{};
+  Array1<int, MAXDIH> ITOR0{}, ITOR1{};  // torsion types of the reference and final state
+  Array1<int, MAXDIH> IDDEP{};
+  Array1<std::uint8_t, MAXDIH> improper{};
+  std::array<Array1<double, MAXDIH>, 3> V1{}, V2{}, V3{}, V4{};  // kcal/mol
+  std::array<Array1<double, MAXDIH>, 3> F1{}, F2{}, F3{};        // phases (rad)
+  std::array<Array1<double, MAXDIH>, 3> PHI{};                   // current dihedral (rad)
+  Array1<double, MAXDIH> DDIH{}, DDMX{};  // step and maximum displacement (rad)
+  int constV4 = 0;  // torsion table layout 0: V4 is a constant term
+  double chop = 1.0e10;  // torsion chop value (kcal/mol); 1e10 = none
+  double EDIHNE = 0, EDINE1 = 0, EDINE2 = 0;
+  double EDIHOL = 0, EDIOL1 = 0, EDIOL2 = 0;
+};
+
+struct Nbcom {
+  int NPAIR = 0;
+  Array1<std::int16_t, MAXPAIR> NBI{}, NBJ{};  // i < j
+  Array1<std::uint8_t, MAXPAIR> I14{};         // 1-4 pair: all bits set, else 0
+  Array1<std::uint8_t, MAXPAIR> EWX{};         // 1-2/1-3 pair kept only for the Ewald correction
+  double CUTNB = 16.0;
+  double ENBNE = 0, ENBNE1 = 0, ENBNE2 = 0;
+  double ENBOL = 0, ENBOL1 = 0, ENBOL2 = 0;
+};
+
+struct Covnbr {
+  // Neighbours of atom i in NEB(1..MAXNEB, i); 0 = empty slot.
+  Array2<std::int16_t, MAXNEB, MAXATM> NEB{};
+  Array1<int, MAXATM> NNEB{};  // neighbours of each atom
+  int NBONDS = 0;              // bonded pairs, each counted once
+};
+
+struct Nbcon {
+  int NBC = 0;
+  Array1<int, MAXBC> IBC{}, JBC{};            // atoms; 9999 marks position / centroid forms
+  Array1<double, MAXBC> RBC0{}, PBC1{}, PBC2{}, PBC3{};
+  double EBCNEW = 0, EBCNE1 = 0, EBCNE2 = 0;
+  double EBCOLD = 0, EBCOL1 = 0, EBCOL2 = 0;
+};
+
+}  // namespace veka

@@ -1,0 +1,19 @@
+// Command sections for tests: the 71 lines of a valid command section with any data
+// line replaced, so that a test states only the settings it is about.
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace veka::test {
+
+// Data line of record n (1..35) of the default command section: a gas-phase job on a
+// Z-matrix solute with no solvent.
+std::string defaultRecord(int n);
+
+// The 71 lines of a command section, each data line taken from `records` when present
+// there, else the default; then the two free lines 72 and 73.
+std::string commandSection(const std::map<int, std::string>& records = {},
+                           const std::string& title = "VEKA test command section");
+
+}  // namespace veka::test
