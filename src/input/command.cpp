@@ -140,7 +140,7 @@ void readMovesAndPotentials(State& s, Unit& u) {
   readBounds(u, s.rdf.EDISTD);  // 22
   readBounds(u, s.rdf.hist5);   // 23
   readBounds(u, s.rdf.BESOLD);  // 24
-  {  // 25: 4I6, first 3
+  {                             // 25: 4I6, first 3
     RecordReader r(dataLine(u), &u.origin());
     s.movp.NVCHG = r.I(6);
     s.movp.NSCHG = r.I(6);
@@ -206,7 +206,9 @@ void readMovesAndPotentials(State& s, Unit& u) {
 
 // ------------------------------------------------------------------ derived values
 
-void stopSettings(State& s, std::string_view msg) { stop(s.io, msg, Console::Stdout); }
+void stopSettings(State& s, std::string_view msg) {
+  stop(s.io, msg, Console::Stdout);
+}
 
 void deriveSolvents(State& s) {
   // 2. first solvent
@@ -279,8 +281,7 @@ void deriveQm(State& s) {
   // 8. QM model and charge model
   Qm& q = s.qm;
   q.method = qmMethod(q.model);
-  if (q.method < 0)
-    stopSettings(s, "Unavailable QM Choice: " + q.model.str() + " - Aborted");
+  if (q.method < 0) stopSettings(s, "Unavailable QM Choice: " + q.model.str() + " - Aborted");
   q.chargeCode = qmChargeModel(q.chargeModel);
   if (q.chargeCode < 0)
     stopSettings(s, "Unavailable QM Choice: " + q.chargeModel.str() + " - Aborted");

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "input/command.hpp"
+#include "input/setup.hpp"
 
 namespace veka {
 
@@ -14,6 +15,7 @@ void notBuilt(State& s, const char* what) {
 void setupSystem(State& s) {
   readCommandSection(s);
   writeBanner(s);
+  buildCutoffLists(s);
 }
 
 bool dispatchJob(State& s) {
@@ -31,8 +33,9 @@ bool dispatchJob(State& s) {
     case 7:
       notBuilt(s, "Run mode 7 (single-point calculation)");
     default:
-      notBuilt(s, ("Run mode " + std::to_string(s.control.runMode) +
-                   " (Monte Carlo simulation)").c_str());
+      notBuilt(
+          s,
+          ("Run mode " + std::to_string(s.control.runMode) + " (Monte Carlo simulation)").c_str());
   }
 }
 

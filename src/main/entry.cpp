@@ -21,9 +21,9 @@ namespace veka {
 
 const std::vector<FileSlot>& fileSlots() {
   static const std::vector<FileSlot> kSlots = {
-      {"-ot", "OUTPUT"},  {"-in", "INFILE"},   {"-up", "UPFILE"},  {"-sv", "SAVE"},
-      {"-av", "AVERAGE"}, {"-zm", "ZMATRIX"},  {"-pa", "PARAMETER"}, {"-wa", "WATERBOX"},
-      {"-o1", "ORG1BOX"}, {"-o2", "ORG2BOX"},  {"-pl", "PLTFILE"}, {"-su", "SUMMARY"},
+      {"-ot", "OUTPUT"},  {"-in", "INFILE"},  {"-up", "UPFILE"},    {"-sv", "SAVE"},
+      {"-av", "AVERAGE"}, {"-zm", "ZMATRIX"}, {"-pa", "PARAMETER"}, {"-wa", "WATERBOX"},
+      {"-o1", "ORG1BOX"}, {"-o2", "ORG2BOX"}, {"-pl", "PLTFILE"},   {"-su", "SUMMARY"},
       {"-ba", "BANGPAR"}, {"-sz", "SLVZMAT"},
   };
   return kSlots;
@@ -56,9 +56,13 @@ Chars<NAMLEN> unquote(const std::string& value) {
   return Chars<NAMLEN>(out);
 }
 
-std::string trimmedName(const Chars<NAMLEN>& n) { return std::string(n.trimmed()); }
+std::string trimmedName(const Chars<NAMLEN>& n) {
+  return std::string(n.trimmed());
+}
 
-fmt::Origin commandLineOrigin() { return fmt::Origin{"command line", 0, 0}; }
+fmt::Origin commandLineOrigin() {
+  return fmt::Origin{"command line", 0, 0};
+}
 
 int readInt(const std::string& a) {
   int v = 0;
@@ -134,7 +138,8 @@ struct OpenStep {
 };
 
 bool sameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
+  struct stat sa {
+  }, sb{};
   if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
   return S_ISREG(sa.st_mode) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -143,13 +148,13 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 bool openUnits(State& s) {
   static const OpenStep kOrder[] = {
-      {1, &Io::output, OpenStatus::Unknown},    {2, &Io::infile, OpenStatus::Unknown},
-      {3, &Io::upfile, OpenStatus::Unknown},    {4, &Io::savefile, OpenStatus::Unknown},
-      {5, &Io::avefile, OpenStatus::Unknown},   {6, &Io::zmatfile, OpenStatus::Old},
-      {13, &Io::bangfil, OpenStatus::Old},      {14, &Io::szmatfile, OpenStatus::Unknown},
-      {7, &Io::parfile, OpenStatus::Old},       {8, &Io::waterfile, OpenStatus::Old},
-      {9, &Io::org1fil, OpenStatus::Old},       {10, &Io::org2fil, OpenStatus::Old},
-      {11, &Io::pltfile, OpenStatus::Unknown},  {12, &Io::summary, OpenStatus::Unknown},
+      {1, &Io::output, OpenStatus::Unknown},   {2, &Io::infile, OpenStatus::Unknown},
+      {3, &Io::upfile, OpenStatus::Unknown},   {4, &Io::savefile, OpenStatus::Unknown},
+      {5, &Io::avefile, OpenStatus::Unknown},  {6, &Io::zmatfile, OpenStatus::Old},
+      {13, &Io::bangfil, OpenStatus::Old},     {14, &Io::szmatfile, OpenStatus::Unknown},
+      {7, &Io::parfile, OpenStatus::Old},      {8, &Io::waterfile, OpenStatus::Old},
+      {9, &Io::org1fil, OpenStatus::Old},      {10, &Io::org2fil, OpenStatus::Old},
+      {11, &Io::pltfile, OpenStatus::Unknown}, {12, &Io::summary, OpenStatus::Unknown},
   };
   std::vector<std::string> written;  // output files already open
   for (const OpenStep& step : kOrder) {
@@ -157,7 +162,8 @@ bool openUnits(State& s) {
     const Chars<NAMLEN>& name = s.io.fileName(step.slot);
     std::string path = trimmedName(name);
     int iostat = 0;
-    if (path.empty() && step.status == OpenStatus::Unknown) path = "fort." + std::to_string(u.number());
+    if (path.empty() && step.status == OpenStatus::Unknown)
+      path = "fort." + std::to_string(u.number());
     if (path.empty()) {
       iostat = ENOENT;
     } else if (step.status == OpenStatus::Unknown) {
@@ -183,7 +189,9 @@ bool openUnits(State& s) {
 
 namespace {
 
-double cpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+double cpuSeconds() {
+  return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
 
 void flushDenormals() {
 #if defined(__x86_64__) || defined(__i386__)

@@ -2,4 +2,6 @@
 // modes and conformational searches of organic and biomolecular solutes.
 #include "main/entry.hpp"
 
-int main(int argc, char** argv) { return veka::runProgram(argc, argv); }
+int main(int argc, char** argv) {
+  return veka::runProgram(argc, argv);
+}

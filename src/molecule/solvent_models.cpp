@@ -12,9 +12,19 @@ SolventModel slvmod(std::string_view name5) {
     int code, sites;
   };
   static constexpr std::array<Entry, 13> kTable = {{
-      {"TIP4P", 2, 4}, {"TIP3P", 1, 3}, {"CH3OH", 3, 3}, {"CH3CN", 4, 3}, {"MEOME", 5, 3},
-      {"C3H8 ", 6, 3}, {"CHCL3", 7, 4}, {"MECL2", 8, 3}, {"THF  ", 9, 5}, {"ARGON", 10, 1},
-      {"CCL4 ", 11, 5}, {"DMSO ", 12, 4}, {"TIP5P", 13, 5},
+      {"TIP4P", 2, 4},
+      {"TIP3P", 1, 3},
+      {"CH3OH", 3, 3},
+      {"CH3CN", 4, 3},
+      {"MEOME", 5, 3},
+      {"C3H8 ", 6, 3},
+      {"CHCL3", 7, 4},
+      {"MECL2", 8, 3},
+      {"THF  ", 9, 5},
+      {"ARGON", 10, 1},
+      {"CCL4 ", 11, 5},
+      {"DMSO ", 12, 4},
+      {"TIP5P", 13, 5},
   }};
   const Chars<5> name(name5);
   for (const Entry& e : kTable)

@@ -23,21 +23,21 @@ struct Control {
   int startFlag = 0;  // second digit: 1 = zero the counters (run mode 0), NEWRUN in 5 and 6
   int ISTART = 0;     // start-up case chosen from run mode, solute format and solvent source
 
-  Chars<5> soluteFormatName;  // record 3 as read ("ZMAT ", "PDBP ", ...)
-  int soluteFormat = kZmat;   // SoluteFormat code
-  bool pdbWithParams = false; // "PDBP ": charge, sigma, epsilon on the atom records
-  Chars<5> SOLOR;             // record 4 as read
-  int solventSource = kBoxes; // SolventSource code
-  bool cap = false;           // "CAP  " solvent source
-  Chars<4> SLAB, VXYZ;        // record 4 keywords as read
-  int slab = 0;               // no periodicity along z
-  int vxyz = 0;               // volume moves change the edges independently
+  Chars<5> soluteFormatName;   // record 3 as read ("ZMAT ", "PDBP ", ...)
+  int soluteFormat = kZmat;    // SoluteFormat code
+  bool pdbWithParams = false;  // "PDBP ": charge, sigma, epsilon on the atom records
+  Chars<5> SOLOR;              // record 4 as read
+  int solventSource = kBoxes;  // SolventSource code
+  bool cap = false;            // "CAP  " solvent source
+  Chars<4> SLAB, VXYZ;         // record 4 keywords as read
+  int slab = 0;                // no periodicity along z
+  int vxyz = 0;                // volume moves change the edges independently
 
-  Chars<5> OPTIM;             // record 6 optimisation keyword as read
-  int optMethod = 0;          // 0 simplex .. 5 conjugate gradient, 8 simulated annealing
-  Chars<5> NEWZM;             // record 6 Z-matrix output keyword as read
-  int zmOutStyle = 0;         // 0 blank, 1 other text, 2 "FULL ", 3 "FULLM"
-  Chars<5> structKeyword;     // record 35 structure-output keyword as read
+  Chars<5> OPTIM;          // record 6 optimisation keyword as read
+  int optMethod = 0;       // 0 simplex .. 5 conjugate gradient, 8 simulated annealing
+  Chars<5> NEWZM;          // record 6 Z-matrix output keyword as read
+  int zmOutStyle = 0;      // 0 blank, 1 other text, 2 "FULL ", 3 "FULLM"
+  Chars<5> structKeyword;  // record 35 structure-output keyword as read
 };
 
 // Monte Carlo counters.
@@ -63,19 +63,19 @@ struct Misc {
   double TWOPI = 6.283185307179586;
   double PIHALF = 1.5707963267948966;
   double DTORAD = 0.017453292519943295;  // degrees to radians
-  double SQ332 = 18.222513547806734;      // sqrt(332.06): Coulomb factor per charge
-  double GASCON = 0.00198717;             // kcal/(mol K)
+  double SQ332 = 18.222513547806734;     // sqrt(332.06): Coulomb factor per charge
+  double GASCON = 0.00198717;            // kcal/(mol K)
   double DZERO = 0.0;
-  double TC = 0.0;      // temperature, degrees C (record 33)
-  double TK = 273.15;   // absolute temperature
-  double BETA = 0.0;    // 1 / (R T)
-  double PATM = 0.0;    // pressure, atm (record 33)
-  double PKCAL = 0.0;   // pressure in kcal/(mol A^3)
-  Array1<int, 2> NCENT{};   // centre atoms of solutes 1 and 2 (record 11)
-  int solventCentre = 0;    // solvent centre atom (record 11)
-  Array1<int, 2> centre2{}; // the two further centre-atom settings (record 12)
-  int heatedSolute = 0;     // record 31: index of a heated solute (9999 = all)
-  double heatedTC = 0.0;    // its temperature, degrees C
+  double TC = 0.0;           // temperature, degrees C (record 33)
+  double TK = 273.15;        // absolute temperature
+  double BETA = 0.0;         // 1 / (R T)
+  double PATM = 0.0;         // pressure, atm (record 33)
+  double PKCAL = 0.0;        // pressure in kcal/(mol A^3)
+  Array1<int, 2> NCENT{};    // centre atoms of solutes 1 and 2 (record 11)
+  int solventCentre = 0;     // solvent centre atom (record 11)
+  Array1<int, 2> centre2{};  // the two further centre-atom settings (record 12)
+  int heatedSolute = 0;      // record 31: index of a heated solute (9999 = all)
+  double heatedTC = 0.0;     // its temperature, degrees C
 };
 
 }  // namespace veka

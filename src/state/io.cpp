@@ -14,8 +14,7 @@ void Io::flushAll() {
 }
 
 void Io::markEnds() {
-  for (Unit* u : {&output, &upfile, &savefile, &avefile, &pltfile, &summary, &infile})
-    u->endfile();
+  for (Unit* u : {&output, &upfile, &savefile, &avefile, &pltfile, &summary, &infile}) u->endfile();
 }
 
 void writeFatal(Io& io, std::string_view message, Console console) {

@@ -9,16 +9,16 @@ namespace veka {
 
 // Solvent settings (records 1, 9, 10, 28 and the model table).
 struct Sol {
-  Array1<Chars<5>, 2> name;  // first and second solvent names
-  Array1<int, 2> code{};     // solvent model codes (0 unknown, 1..13 built in, 20 other, 99 none)
-  Array1<int, 2> nsites{};   // interaction sites per molecule
-  int flexible = 0;          // 0 none, 1 or 2: which solvent is the code-20 solvent
-  int boxSize = 0;           // stored-box size (record 9)
-  double layer = 0.0;        // solvent layer thickness around the solute, A (record 9)
-  int NMOL2 = 0;             // molecules of the second solvent (record 10)
-  int centreAtom = 1;        // solvent centre atom (record 11)
-  double probeRadius = 0.0;  // probe radius for surface areas, A (record 28)
-  int gbsa = 0;              // GB/SA continuum model
+  Array1<Chars<5>, 2> name;    // first and second solvent names
+  Array1<int, 2> code{};       // solvent model codes (0 unknown, 1..13 built in, 20 other, 99 none)
+  Array1<int, 2> nsites{};     // interaction sites per molecule
+  int flexible = 0;            // 0 none, 1 or 2: which solvent is the code-20 solvent
+  int boxSize = 0;             // stored-box size (record 9)
+  double layer = 0.0;          // solvent layer thickness around the solute, A (record 9)
+  int NMOL2 = 0;               // molecules of the second solvent (record 10)
+  int centreAtom = 1;          // solvent centre atom (record 11)
+  double probeRadius = 0.0;    // probe radius for surface areas, A (record 28)
+  int gbsa = 0;                // GB/SA continuum model
   double ionicStrength = 0.0;  // mol/L (record 1)
 };
 
@@ -34,7 +34,10 @@ struct Cutoff {
   double SCUT = 0.0;   // solute-solvent cutoff, A
   double CUTNB = 0.0;  // intrasolute nonbonded cutoff, A
   int ICUT = 0;        // cutoff type
-  Array1<int, MAXICA> ICUTAT{};  // solute cutoff atoms as read (record 13)
+  // Solute atoms used for cutoffs: the first 15 as read from record 13, replaced during
+  // the set-up by the list the cutoff type asks for (NICUTAT entries).
+  Array1<int, MAXATM> ICUTAT{};
+  int NICUTAT = 0;
   Array1<int, MAXICS> ICUTAS{};  // solvent cutoff sites (record 11)
   int ewald = 0;                 // record 32: 1 = Ewald sums
   int noEcut = 0;                // record 26: 1 = no long-range LJ correction
@@ -44,11 +47,11 @@ struct Cutoff {
 struct Movp {
   double RDEL = 0.0, ADEL = 0.0, VDEL = 0.0, WKC = 0.0;
   Array1<double, MAXSOL> RDELS{}, ADELS{};  // solutes 1 and 2 from records 29 and 30
-  int NVCHG = 0;    // volume-move interval
-  int NSCHG = 0;    // solute-move interval
-  int maxVarMove = 0;  // variable coordinates of one kind changed per solute move
-  int NBUSE = 0;       // neighbour lists (record 26)
-  int int26d = 0;      // fourth integer of record 26
+  int NVCHG = 0;                            // volume-move interval
+  int NSCHG = 0;                            // solute-move interval
+  int maxVarMove = 0;    // variable coordinates of one kind changed per solute move
+  int NBUSE = 0;         // neighbour lists (record 26)
+  int int26d = 0;        // fourth integer of record 26
   int prefSampling = 0;  // preferential sampling on
 };
 
@@ -99,7 +102,7 @@ struct Switches {
   Array1<int, 9> sw{};  // (5) solute-solute only for solute 1, (6) no solvent-solvent, ...
   int int35 = 0;        // integer setting of record 35
   double pol1 = 0.0, pol2 = 0.0;  // polarisation settings of record 35
-  double chop = 0.0;    // torsion-barrier chop level, kcal/mol (record 33)
+  double chop = 0.0;              // torsion-barrier chop level, kcal/mol (record 33)
 };
 
 }  // namespace veka

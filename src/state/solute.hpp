@@ -16,20 +16,20 @@ namespace veka {
 
 struct Zmat {
   Chars<30> title;
-  int NSATM = 0;     // solute atoms over all solutes
-  int NSOLUT = 0;    // solute molecules
+  int NSATM = 0;          // solute atoms over all solutes
+  int NSOLUT = 0;         // solute molecules
   bool noSolute = false;  // the file's only atom has type -1
 
   // Per atom, in file order.
   Array1<Chars<3>, MAXATM> name;
-  Array1<int, MAXATM> ITYPE{}, JTYPE{};   // reference and final atom types (-1 = dummy)
-  Array1<int, MAXATM> IZ1{}, IZ2{}, IZ3{};  // bond, angle and dihedral partners (0 = none)
+  Array1<int, MAXATM> ITYPE{}, JTYPE{};           // reference and final atom types (-1 = dummy)
+  Array1<int, MAXATM> IZ1{}, IZ2{}, IZ3{};        // bond, angle and dihedral partners (0 = none)
   Array1<double, MAXATM> BND{}, ANG{}, DIH{};     // working values (A, radians)
   Array1<double, MAXATM> BNDI{}, ANGI{}, DIHI{};  // initial values
   Array1<double, MAXATM> BNDF{}, ANGF{}, DIHF{};  // final values
-  Array1<Chars<3>, MAXATM> resName;        // residue name as read on the atom record
-  Array1<int, MAXATM> IRES{};              // residue number (0 = none)
-  Array1<Chars<3>, MAXRES> resTable;       // residue name by residue number
+  Array1<Chars<3>, MAXATM> resName;               // residue name as read on the atom record
+  Array1<int, MAXATM> IRES{};                     // residue number (0 = none)
+  Array1<Chars<3>, MAXRES> resTable;              // residue name by residue number
 
   // Per solute molecule.
   Array1<int, MAXSOL> first{}, last{};  // first and last atom
@@ -78,7 +78,7 @@ struct Solcor {
 
 // Perturbation bookkeeping of the three states (sums are formed by the Monte Carlo run).
 struct Fre {
-  double sum1 = 0.0, sum2 = 0.0;    // sums of exp(-beta dE1), exp(-beta dE2)
+  double sum1 = 0.0, sum2 = 0.0;  // sums of exp(-beta dE1), exp(-beta dE2)
   double sumH1 = 0.0, sumH2 = 0.0;
   double half1 = 0.0, half2 = 0.0;  // overlap sums exp(-beta dE / 2)
 };
@@ -90,9 +90,9 @@ struct Potpar {
   Array1<double, MAXSLOT> Q{}, A{}, C{};
 
   // Per solute atom and state.
-  std::array<Array1<int, MAXATM>, 3> slot{};       // slot index of each state
+  std::array<Array1<int, MAXATM>, 3> slot{};                 // slot index of each state
   std::array<Array1<double, MAXATM>, 3> QI{}, SIG{}, EPS{};  // unscaled charge, sigma, eps
-  std::array<Array1<int, MAXATM>, 3> NAT{};        // atomic number of each state
+  std::array<Array1<int, MAXATM>, 3> NAT{};                  // atomic number of each state
   Array1<int, MAXATM> NATI{}, NATF{};               // atomic numbers of reference, final type
   Array1<Chars<2>, MAXATM> AMTYPI, AMTYPF, AMTYPP;  // force-field types: reference, final, printed
   Array1<std::uint8_t, MAXATM> perturbed{};         // parameters differ between the two types
@@ -119,8 +119,8 @@ struct Potpar {
   double DIELEC = 1.0;   // dielectric constant of solute-solute and intrasolute Coulomb terms
   double DIELRF = 0.0;   // reaction-field dielectric
   double ljScale = 1.0;  // Lennard-Jones scale factor of the solutes
-  double div14C = 2.0, div14L = 2.0;      // 1-4 divisors (record 34)
-  double SCL14C = 0.5, SCL14L = 0.5;      // 1-4 scale factors = 1 / divisor
+  double div14C = 2.0, div14L = 2.0;  // 1-4 divisors (record 34)
+  double SCL14C = 0.5, SCL14L = 0.5;  // 1-4 scale factors = 1 / divisor
 };
 
 }  // namespace veka

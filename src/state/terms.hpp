@@ -15,8 +15,8 @@
 namespace veka {
 
 struct Bndcom {
-  int NBND = 0;   // bonds in the list
-  int NVBND = 0;  // leading entries that are Z-matrix bonds (variable bonds)
+  int NBND = 0;                      // bonds in the list
+  int NVBND = 0;                     // leading entries that are Z-matrix bonds (variable bonds)
   Array1<int, MAXBND> IB1{}, IB2{};  // atoms; for a variable bond the atom and its bond partner
   Array1<int, MAXBND> IBDEP{};       // dependent copy of this variable bond (0 = independent)
   std::array<Array1<double, MAXBND>, 3> RB0{}, KB{}, RB{};  // r0, k, current r per state
@@ -31,7 +31,7 @@ struct Angcom {
   Array1<int, MAXANG> IA1{}, IA2{}, IA3{};  // IA2 is the vertex
   Array1<int, MAXANG> IADEP{};
   std::array<Array1<double, MAXANG>, 3> TH0{}, KA{}, TH{};  // theta0 (rad), k, current theta
-  Array1<double, MAXANG> DANG{}, DAMX{};  // step and maximum displacement (rad)
+  Array1<double, MAXANG> DANG{}, DAMX{};                    // step and maximum displacement (rad)
   double EANGNE = 0, EANNE1 = 0, EANNE2 = 0;
   double EANGOL = 0, EANOL1 = 0, EANOL2 = 0;
 };
@@ -47,8 +47,8 @@ struct Dihcom {
   std::array<Array1<double, MAXDIH>, 3> F1{}, F2{}, F3{};        // phases (rad)
   std::array<Array1<double, MAXDIH>, 3> PHI{};                   // current dihedral (rad)
   Array1<double, MAXDIH> DDIH{}, DDMX{};  // step and maximum displacement (rad)
-  int constV4 = 0;  // torsion table layout 0: V4 is a constant term
-  double chop = 1.0e10;  // torsion chop value (kcal/mol); 1e10 = none
+  int constV4 = 0;                        // torsion table layout 0: V4 is a constant term
+  double chop = 1.0e10;                   // torsion chop value (kcal/mol); 1e10 = none
   double EDIHNE = 0, EDINE1 = 0, EDINE2 = 0;
   double EDIHOL = 0, EDIOL1 = 0, EDIOL2 = 0;
 };
@@ -68,11 +68,16 @@ struct Covnbr {
   Array2<std::int16_t, MAXNEB, MAXATM> NEB{};
   Array1<int, MAXATM> NNEB{};  // neighbours of each atom
   int NBONDS = 0;              // bonded pairs, each counted once
+  // Work arrays of the builder: bond-list partners of each atom in compressed rows
+  // (partners of atom i at bpartner(bstart(i)+1 .. bstart(i+1))) and a mark per atom.
+  Array1<int, MAXATM + 1> bstart{};
+  Array1<int, 2 * MAXBND> bpartner{};
+  Array1<std::uint8_t, MAXATM> mark{};
 };
 
 struct Nbcon {
   int NBC = 0;
-  Array1<int, MAXBC> IBC{}, JBC{};            // atoms; 9999 marks position / centroid forms
+  Array1<int, MAXBC> IBC{}, JBC{};  // atoms; 9999 marks position / centroid forms
   Array1<double, MAXBC> RBC0{}, PBC1{}, PBC2{}, PBC3{};
   double EBCNEW = 0, EBCNE1 = 0, EBCNE2 = 0;
   double EBCOLD = 0, EBCOL1 = 0, EBCOL2 = 0;

@@ -36,6 +36,17 @@ int Unit::open(const std::string& path, OpenStatus status) {
   return 0;
 }
 
+void Unit::openText(std::string text, const std::string& name) {
+  close();
+  path_ = name;
+  origin_ = fmt::Origin{name, number_, 0};
+  buf_ = std::move(text);
+  loaded_ = true;
+  memory_ = true;
+  pos_ = 0;
+  writing_ = false;
+}
+
 void Unit::load() {
   buf_.clear();
   if (fp_) {
@@ -50,7 +61,7 @@ void Unit::load() {
 }
 
 bool Unit::read(std::string_view& record) {
-  if (!fp_ || writing_) return false;
+  if ((!fp_ && !memory_) || writing_) return false;
   if (!loaded_) load();
   if (pos_ >= buf_.size()) return false;
   std::size_t nl = buf_.find('\n', pos_);
@@ -101,6 +112,11 @@ void Unit::endfile() {
 }
 
 void Unit::rewind() {
+  if (memory_) {
+    pos_ = 0;
+    origin_.record = 0;
+    return;
+  }
   if (!fp_) return;
   if (writing_) {
     endfile();
@@ -115,6 +131,7 @@ void Unit::flush() {
 }
 
 void Unit::close() {
+  memory_ = false;
   if (!fp_) return;
   if (writing_) endfile();
   std::fclose(fp_);

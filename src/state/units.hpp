@@ -31,7 +31,10 @@ class Unit {
   // Opens the file; returns 0 or the system error number (the IOSTAT of the open).
   // "OLD" files must exist; "UNKNOWN" files are created when missing.
   int open(const std::string& path, OpenStatus status);
-  bool isOpen() const { return fp_ != nullptr; }
+  // Connects the unit to a read-only text held in memory (used by the fuzz targets and
+  // tests that feed readers without files); `name` appears in messages.
+  void openText(std::string text, const std::string& name);
+  bool isOpen() const { return fp_ != nullptr || memory_; }
   int number() const { return number_; }
   const std::string& path() const { return path_; }
 
@@ -58,10 +61,11 @@ class Unit {
   std::FILE* fp_ = nullptr;
   std::string path_;
   bool writable_ = false;
-  std::string buf_;            // file contents for reading
-  bool loaded_ = false;        // buf_ holds the contents from pos 0 to its end
-  std::size_t pos_ = 0;        // byte offset of the next record
-  bool writing_ = false;       // the last operation was a write
+  std::string buf_;       // file contents for reading
+  bool loaded_ = false;   // buf_ holds the contents from pos 0 to its end
+  std::size_t pos_ = 0;   // byte offset of the next record
+  bool writing_ = false;  // the last operation was a write
+  bool memory_ = false;   // connected to openText() content, no file
   fmt::Origin origin_;
 };
 

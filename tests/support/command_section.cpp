@@ -54,14 +54,18 @@ const std::array<Rec, 35> kRecords = {{
 
 }  // namespace
 
-std::string defaultRecord(int n) { return kRecords.at(static_cast<std::size_t>(n - 1)).data; }
+std::string defaultRecord(int n) {
+  return kRecords.at(static_cast<std::size_t>(n - 1)).data;
+}
 
 std::string commandSection(const std::map<int, std::string>& records, const std::string& title) {
   std::string s = title + "\n";
   for (int n = 1; n <= 35; ++n) {
     const auto it = records.find(n);
     s += std::string(" ") + kRecords[static_cast<std::size_t>(n - 1)].comment + "\n";
-    s += (it != records.end() ? it->second : std::string(kRecords[static_cast<std::size_t>(n - 1)].data)) + "\n";
+    s += (it != records.end() ? it->second
+                              : std::string(kRecords[static_cast<std::size_t>(n - 1)].data)) +
+         "\n";
   }
   s += "Free line 72\nFree line 73\n";
   return s;

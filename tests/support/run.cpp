@@ -110,7 +110,9 @@ void writeFile(const std::string& path, const std::string& content) {
   f << content;
 }
 
-bool fileExists(const std::string& path) { return std::filesystem::exists(path); }
+bool fileExists(const std::string& path) {
+  return std::filesystem::exists(path);
+}
 
 std::string testData(const std::string& relative) {
   return std::string(VEKA_TEST_DATA) + "/" + relative;

@@ -1,0 +1,99 @@
+// The command line: job-code scan, numbers, file options and environment variables.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+#include "format/origin.hpp"
+#include "main/entry.hpp"
+
+namespace veka {
+namespace {
+
+struct Parsed {
+  std::unique_ptr<State> s = std::make_unique<State>();
+  bool ok = false;
+};
+
+Parsed parse(std::vector<std::string> args, std::map<std::string, std::string> env = {}) {
+  Parsed p;
+  args.insert(args.begin(), "veka");
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  auto lookup = [&](const std::string& k) -> std::optional<std::string> {
+    auto it = env.find(k);
+    if (it == env.end()) return std::nullopt;
+    return it->second;
+  };
+  try {
+    p.ok = readCommandLine(*p.s, args, lookup);
+  } catch (...) {
+    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    throw;
+  }
+  testing::internal::GetCapturedStdout();
+  testing::internal::GetCapturedStderr();
+  return p;
+}
+
+TEST(CommandLine, JobCodeNumbersAndImpliedDecimal) {
+  Parsed p = parse({"010", "50000", "0.0", "5", "1.0"});
+  ASSERT_TRUE(p.ok);
+  EXPECT_EQ(p.s->control.runMode, 0);
+  EXPECT_EQ(p.s->control.startFlag, 1);
+  EXPECT_EQ(p.s->io.listLevel, 0);
+  EXPECT_EQ(p.s->config.MXCON, 50000);
+  EXPECT_DOUBLE_EQ(p.s->geom.RC0, 0.0);
+  EXPECT_DOUBLE_EQ(p.s->geom.RC1, 0.5);  // "5" has one implied decimal
+  EXPECT_DOUBLE_EQ(p.s->geom.RC2, 1.0);
+  EXPECT_EQ(p.s->geom.noPert, 0);
+}
+
+TEST(CommandLine, NoPerturbationWhenLambdasEqualOrGasPhase) {
+  EXPECT_EQ(parse({"001", "100000", "0.0", "0.0", "0.0"}).s->geom.noPert, 1);
+  EXPECT_EQ(parse({"200", "1", "0.0", "0.5", "1.0"}).s->geom.noPert, 1);
+  EXPECT_EQ(parse({"100", "1", "0.0", "0.5", "1.0"}).s->geom.noPert, 0);
+}
+
+TEST(CommandLine, ScanSkipsOtherLengthsAndNeedsFourFollowers) {
+  Parsed p = parse({"hello", "901", "7", "1", "2", "3"});
+  ASSERT_TRUE(p.ok);
+  EXPECT_EQ(p.s->control.runMode, 9);
+  EXPECT_EQ(p.s->io.listLevel, 1);
+  EXPECT_EQ(p.s->config.MXCON, 7);
+  // Three letters end the scan; a code with fewer than four followers is not seen.
+  EXPECT_FALSE(parse({"abc", "100", "1", "0", "0", "0"}).ok);
+  EXPECT_FALSE(parse({"x1", "y2", "100", "1", "0", "0"}).ok);
+  EXPECT_FALSE(parse({"100", "1", "0", "0"}).ok);
+}
+
+TEST(CommandLine, BadNumberIsAnInputError) {
+  EXPECT_THROW(parse({"100", "1x", "0", "0", "0"}), fmt::InputError);
+  EXPECT_THROW(parse({"100", "1", "0.a", "0", "0"}), fmt::InputError);
+}
+
+TEST(CommandLine, OptionsAreCaseBlindAndOnlyThreeCharactersCount) {
+  Parsed p = parse({"700", "0", "0", "0", "0", "-ZMATRIX", "my.z", "-Pa", "par.txt", "-unknown",
+                    "-ot", "list.txt", "-ba"});
+  ASSERT_TRUE(p.ok);
+  EXPECT_EQ(p.s->io.fileName(6).trimmed(), "my.z");
+  EXPECT_EQ(p.s->io.fileName(7).trimmed(), "par.txt");
+  EXPECT_EQ(p.s->io.fileName(1).trimmed(), "list.txt");
+  EXPECT_TRUE(p.s->io.fileName(13).blank());  // "-ba" without a name
+}
+
+TEST(CommandLine, EnvironmentFillsBlankNamesWithoutQuotes) {
+  Parsed p = parse({"700", "0", "0", "0", "0", "-zm", "given.z"}, {{"ZMATRIX", "env.z"},
+                                                                   {"OUTPUT", "\"out put.txt\""},
+                                                                   {"BANGPAR", "'b'\"x\""},
+                                                                   {"SAVE", "s.txt"}});
+  EXPECT_EQ(p.s->io.fileName(6).trimmed(), "given.z");  // the option wins
+  EXPECT_EQ(p.s->io.fileName(1).trimmed(), "out put.txt");
+  EXPECT_EQ(p.s->io.fileName(13).trimmed(), "bx");
+  EXPECT_EQ(p.s->io.fileName(4).trimmed(), "s.txt");
+  EXPECT_TRUE(p.s->io.fileName(2).blank());
+}
+
+}  // namespace
+}  // namespace veka
