@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,7 @@ using veka::State;
 using P = std::array<double, 3>;
 
 P place(const P& A, const P& B, const P& C, double r, double thetaDeg, double phiDeg) {
-  const double th = thetaDeg * M_PI / 180, ph = phiDeg * M_PI / 180;
+  const double th = thetaDeg * std::numbers::pi / 180, ph = phiDeg * std::numbers::pi / 180;
   auto sub = [](P p, P q) { return P{p[0] - q[0], p[1] - q[1], p[2] - q[2]}; };
   auto cross = [](P p, P q) {
     return P{p[1] * q[2] - p[2] * q[1], p[2] * q[0] - p[0] * q[2], p[0] * q[1] - p[1] * q[0]};
@@ -108,7 +109,8 @@ void buildPolyether(State& s) {
     } else if (k == 1) {
       i = b.atom(zz, {r, 0, 0}, heavy[0], 0, 0);
     } else if (k == 2) {
-      const P p = {r - r * std::cos(112 * M_PI / 180), r * std::sin(112 * M_PI / 180), 0};
+      const P p = {r - r * std::cos(112 * std::numbers::pi / 180),
+                   r * std::sin(112 * std::numbers::pi / 180), 0};
       i = b.atom(zz, p, heavy[1], heavy[0], 0);
     } else {
       const auto& xx = b.x;
@@ -147,7 +149,7 @@ void buildPolyether(State& s) {
       for (std::size_t q = p + 1; q < nj.size(); ++q) {
         const int m = ++a.NANG;
         a.IA1(m) = nj[p], a.IA2(m) = j, a.IA3(m) = nj[q];
-        a.KA[0](m) = 50, a.TH0[0](m) = 110 * M_PI / 180;
+        a.KA[0](m) = 50, a.TH0[0](m) = 110 * std::numbers::pi / 180;
       }
     for (int k : nj) {
       if (k < j) continue;

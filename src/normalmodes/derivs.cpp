@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <numbers>
 
 namespace veka::nm {
 namespace {
@@ -163,9 +164,9 @@ double ddbend(Sink& out, const double* x, int i, int j, int k, double kf, double
   // With x the distance of theta from the nearer collinear value (pi or 0) and d that of
   // theta0, dE/dc and d2E/dc2 split into a part regular at x = 0 and a part in d that
   // carries the cusp of a collinear triple bent away from its equilibrium.
-  const bool nearPi = theta > 0.5 * M_PI;
-  const double xc = nearPi ? M_PI - theta : theta;
-  double d = nearPi ? M_PI - theta0 : theta0;
+  const bool nearPi = theta > 0.5 * std::numbers::pi;
+  const double xc = nearPi ? std::numbers::pi - theta : theta;
+  double d = nearPi ? std::numbers::pi - theta0 : theta0;
   const double sx = std::sin(xc);
   if (std::fabs(d) < 1.0e-8) d = 0.0;
   // A collinear triple whose reference angle is bent sits on a cusp of the energy: its

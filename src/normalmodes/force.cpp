@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <numbers>
 
 namespace veka::nm {
 namespace {
@@ -12,8 +13,8 @@ inline std::size_t idx(int n) {
 
 // Wraps an angle difference into (-pi, pi].
 double wrap(double d) {
-  d = std::remainder(d, 2.0 * M_PI);
-  return d <= -M_PI ? d + 2.0 * M_PI : d;
+  d = std::remainder(d, 2.0 * std::numbers::pi);
+  return d <= -std::numbers::pi ? d + 2.0 * std::numbers::pi : d;
 }
 
 double radialTerm(Sink& out, const double* x, int i, int j, double k, double r0) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <string>
 
 #include "format/record.hpp"
@@ -12,7 +13,7 @@ namespace {
 
 using fmt::RecordWriter;
 
-constexpr double kDeg = 180.0 / M_PI;
+constexpr double kDeg = 180.0 / std::numbers::pi;
 constexpr double kReportLimit = 10000.0;  // cm-1: rigid degrees of freedom lie above it
 
 std::size_t idx(int n) {

@@ -1,6 +1,7 @@
 #include "normalmodes/system.hpp"
 
 #include <cmath>
+#include <numbers>
 
 #include "normalmodes/derivs.hpp"
 #include "normalmodes/tables.hpp"
@@ -256,7 +257,7 @@ void fixequil(System& sys) {
   for (int n = 0; n < sys.nRAngle; ++n) {
     NmRigid& r = sys.rangle[static_cast<std::size_t>(n)];
     r.ref = bendAngle(x, r.a[0], r.a[1], r.a[2]);
-    if (M_PI - r.ref < 1.0e-6) r.ref = M_PI;
+    if (std::numbers::pi - r.ref < 1.0e-6) r.ref = std::numbers::pi;
     if (r.ref < 1.0e-6) r.ref = 0.0;
   }
   for (int n = 0; n < sys.nRDih; ++n) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 #include <string>
 
 #include "nmd.hpp"
@@ -209,7 +210,7 @@ angle 3 1 2 55 104.52 var
   ASSERT_EQ(r.w->nvib, 1);
   // Bend of a triatomic with rigid arms (Wilson G with the bonds held): the bend element
   // of G less its coupling to the two fixed bonds, G_tt - 2 G_rt^2 / (G_rr + G_rr').
-  const double mH = 1.0079, mO = 15.9994, rr = 0.9572, th = 104.52 * M_PI / 180;
+  const double mH = 1.0079, mO = 15.9994, rr = 0.9572, th = 104.52 * std::numbers::pi / 180;
   const double uH = 1 / mH, uO = 1 / mO, c = std::cos(th), s = std::sin(th);
   const double gtt = 2 * uH / (rr * rr) + uO * (2 - 2 * c) / (rr * rr);
   const double grt = -uO * s / rr, grr = uH + uO, grr2 = uO * c;

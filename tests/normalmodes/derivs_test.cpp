@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -26,16 +27,17 @@ std::vector<double> flat(std::initializer_list<Vec3> pts) {
 TEST(DihedralConvention, MatchesTheZmatrixConstructionForEverySignAndQuadrant) {
   const Vec3 A{0.3, -1.2, 0.4}, B{0.0, 0.0, 0.0}, C{1.5, 0.1, -0.2};
   for (double deg : {-179.0, -120.0, -60.0, -1.0, 0.0, 35.0, 90.0, 150.0, 180.0}) {
-    const double phi = deg * M_PI / 180.0;
+    const double phi = deg * std::numbers::pi / 180.0;
     const Vec3 D = place(A, B, C, 1.1, 1.9, phi);
     const auto x = flat({A, B, C, D});
     const double got = dihedralAngle(x.data(), 1, 2, 3, 4);
-    EXPECT_NEAR(std::remainder(got - phi, 2 * M_PI), 0.0, 1e-12) << deg;
+    EXPECT_NEAR(std::remainder(got - phi, 2 * std::numbers::pi), 0.0, 1e-12) << deg;
     Dihedral dq;
     ASSERT_TRUE(ddtorsion(x.data(), 1, 2, 3, 4, dq));
-    EXPECT_NEAR(std::remainder(dq.phi - phi, 2 * M_PI), 0.0, 1e-12) << deg;
+    EXPECT_NEAR(std::remainder(dq.phi - phi, 2 * std::numbers::pi), 0.0, 1e-12) << deg;
     // The reverse order names the same angle.
-    EXPECT_NEAR(std::remainder(dihedralAngle(x.data(), 4, 3, 2, 1) - phi, 2 * M_PI), 0.0, 1e-12);
+    EXPECT_NEAR(std::remainder(dihedralAngle(x.data(), 4, 3, 2, 1) - phi, 2 * std::numbers::pi),
+                0.0, 1e-12);
   }
 }
 
@@ -47,7 +49,8 @@ TEST(Torsion, GradientAndHessianOfPhiMatchDifferencesOnRandomQuadruples) {
     for (double& v : x) v = u(rng);
     Dihedral probe;
     if (!ddtorsion(x.data(), 1, 2, 3, 4, probe)) continue;
-    if (std::fabs(std::fabs(probe.phi) - M_PI) < 0.05) continue;  // keep off the branch cut
+    if (std::fabs(std::fabs(probe.phi) - std::numbers::pi) < 0.05)
+      continue;  // keep off the branch cut
     // phi itself as the "energy".
     auto eval = [](std::vector<double>& y, double* g, double* h) {
       Dihedral dq;
@@ -82,11 +85,12 @@ test::Evaluator bendEnergy(double kf, double th0) {
 
 TEST(Bend, HarmonicBendMatchesDifferencesFromFoldedToNearlyLinear) {
   for (double deg : {15.0, 60.0, 104.5, 150.0, 179.0, 179.9}) {
-    const double th = deg * M_PI / 180.0;
+    const double th = deg * std::numbers::pi / 180.0;
     const auto x =
         flat({{1.1 * std::cos(th), 1.1 * std::sin(th), 0.2}, {0, 0, 0.2}, {0.95, 0, 0.2}});
     for (double th0deg : {109.5, 180.0}) {
-      const auto err = finiteDifferences(x, bendEnergy(55.0, th0deg * M_PI / 180.0), 1e-7);
+      const auto err =
+          finiteDifferences(x, bendEnergy(55.0, th0deg * std::numbers::pi / 180.0), 1e-7);
       EXPECT_LT(err.grad, 1e-6) << deg << " " << th0deg;
       EXPECT_LT(err.hess, 1e-5) << deg << " " << th0deg;
     }
@@ -101,7 +105,7 @@ TEST(Bend, ExactlyCollinearTripleWithLinearEquilibriumIsStiffInBothBendingDirect
   const auto x = flat({{-r1, 0, 0}, {0, 0, 0}, {r2, 0, 0}});
   std::vector<double> g(9, 0.0), h(81, 0.0);
   Sink out{g.data(), h.data(), 9};
-  EXPECT_NEAR(ddbend(out, x.data(), 1, 2, 3, kf, M_PI), 0.0, 1e-20);
+  EXPECT_NEAR(ddbend(out, x.data(), 1, 2, 3, kf, std::numbers::pi), 0.0, 1e-20);
   const double gp[3] = {1 / r1, -(1 / r1 + 1 / r2), 1 / r2};
   for (int a = 0; a < 3; ++a)
     for (int b = 0; b < 3; ++b)
@@ -112,7 +116,7 @@ TEST(Bend, ExactlyCollinearTripleWithLinearEquilibriumIsStiffInBothBendingDirect
         }
   for (double v : g) EXPECT_NEAR(v, 0.0, 1e-12);
   // Differences of the gradient agree at the collinear point as well.
-  const auto err = finiteDifferences(x, bendEnergy(kf, M_PI), 1e-6);
+  const auto err = finiteDifferences(x, bendEnergy(kf, std::numbers::pi), 1e-6);
   EXPECT_LT(err.hess, 1e-6);
 }
 

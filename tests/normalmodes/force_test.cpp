@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 #include "fd.hpp"
 #include "nmd.hpp"
@@ -163,7 +164,7 @@ pair 1 4 14
 )");
   auto sys = systemOf(*s);
   const double* x = sys->x.data();
-  const double d2r = M_PI / 180, phi = 75 * d2r, th = 100 * d2r;
+  const double d2r = std::numbers::pi / 180, phi = 75 * d2r, th = 100 * d2r;
   ASSERT_NEAR(dihedralAngle(x, 1, 2, 3, 4), phi, 1e-12);
   Sink none;
   const Energies e = force(*sys, none, false);
@@ -239,11 +240,11 @@ TEST(Energy, TypeFiveHundredRestraintUsesTheBranchOfTheStoredDihedral) {
   NmTorsion t;
   t.restraint = true;
   t.phiRef = 3.0;  // near +pi: a geometric -3.1 is read as 2 pi - 3.1
-  EXPECT_NEAR(restraintBranch(t, -3.1), 2 * M_PI - 3.1, 1e-12);
+  EXPECT_NEAR(restraintBranch(t, -3.1), 2 * std::numbers::pi - 3.1, 1e-12);
   t.phiRef = -3.0;
   EXPECT_NEAR(restraintBranch(t, -3.1), -3.1, 1e-12);
-  t.phiRef = 2 * M_PI + 0.2;  // the optimiser may carry a dihedral beyond 2 pi
-  EXPECT_NEAR(restraintBranch(t, 0.25), 2 * M_PI + 0.25, 1e-12);
+  t.phiRef = 2 * std::numbers::pi + 0.2;  // the optimiser may carry a dihedral beyond 2 pi
+  EXPECT_NEAR(restraintBranch(t, 0.25), 2 * std::numbers::pi + 0.25, 1e-12);
 }
 
 TEST(Energy, RestraintKindsFollowTheirFormulas) {

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <memory>
+#include <numbers>
 #include <set>
 
 #include "nmd.hpp"
@@ -123,7 +124,7 @@ zatom H2 1 1 3 0.96 2 100   1 115   0 0 0
   EXPECT_EQ(listOf(sys->rdih, sys->nRDih), (std::set<Quad>{{4, 3, 2, 1}}));
   EXPECT_EQ(sys->nRImp, 0);
   fixequil(*sys);
-  EXPECT_NEAR(sys->rdih[0].ref, 115.0 * M_PI / 180.0, 1e-12);
+  EXPECT_NEAR(sys->rdih[0].ref, 115.0 * std::numbers::pi / 180.0, 1e-12);
   EXPECT_NEAR(sys->rbond[1].ref, 1.45, 1e-12);
 }
 

@@ -21,6 +21,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -74,7 +75,7 @@ inline void loadNmd(State& s, const std::string& text) {
   z.NSOLUT = 1;
   z.first(1) = 1;
   int nslot = 0;
-  const double d2r = M_PI / 180.0;
+  const double d2r = std::numbers::pi / 180.0;
   while (std::getline(in, line)) {
     if (auto h = line.find('#'); h != std::string::npos) line.erase(h);
     std::istringstream ls(line);
