@@ -181,86 +181,89 @@ double ddbend(Sink& out, const double* x, int i, int j, int k, double kf, double
   return energy;
 }
 
-bool ddtorsion(const double* x, int i, int j, int k, int l, Dihedral& out) {
-  const Vec3 r1 = position(x, i), r2 = position(x, j), r3 = position(x, k), r4 = position(x, l);
-  const Vec3 b[3] = {sub(r2, r1), sub(r3, r2), sub(r4, r3)};
-  const Vec3 n1 = cross(b[0], b[1]), n2 = cross(b[1], b[2]);
-  const double b11 = dot(b[0], b[0]), b22 = dot(b[1], b[1]), b33 = dot(b[2], b[2]);
-  const double n11 = dot(n1, n1), n22 = dot(n2, n2);
-  if (n11 <= 1.0e-16 * b11 * b22 || n22 <= 1.0e-16 * b22 * b33 || b22 <= 0.0) return false;
-  const double b12 = dot(b[0], b[1]), b23 = dot(b[1], b[2]), b13 = dot(b[0], b[2]);
-  const double len = std::sqrt(b22);
-  const double det = dot(b[0], n2);
-  // phi = atan2(y, x) with x = n1.n2 and y = |b2| b1.(b2 x b3), both smooth in b.
-  const double xv = b12 * b23 - b13 * b22;
-  const double yv = len * det;
-  out.phi = std::atan2(yv, xv);
+namespace {
 
-  // Gradients (9, blocks b1 b2 b3) and Hessians (9 x 9) of x and y in the bond vectors.
-  std::array<double, 9> gx{}, gy{};
-  std::array<double, 81> hx{}, hy{};
-  auto setVec = [](std::array<double, 9>& g, int blk, const Vec3& v) {
-    for (int c = 0; c < 3; ++c) g[static_cast<std::size_t>(3 * blk + c)] = v[c];
-  };
-  auto setBlk = [](std::array<double, 81>& h, int p, int q, const Mat3& m) {
-    putBlock(h.data(), 3, p, q, m);
-    putBlock(h.data(), 3, q, p, transpose(m));
-  };
-  setVec(gx, 0, sub(scaled(b[1], b23), scaled(b[2], b22)));
-  setVec(gx, 1, sub(plus(scaled(b[2], b12), scaled(b[0], b23)), scaled(b[1], 2.0 * b13)));
-  setVec(gx, 2, sub(scaled(b[1], b12), scaled(b[0], b22)));
-  setBlk(hx, 0, 1, add(outer(b[1], b[2], 1.0, b23), outer(b[2], b[1], -2.0)));
-  setBlk(hx, 0, 2, outer(b[1], b[1], 1.0, -b22));
-  setBlk(hx, 1, 2, add(outer(b[0], b[1], 1.0, b12), outer(b[1], b[0], -2.0)));
-  putBlock(hx.data(), 3, 1, 1, add(outer(b[2], b[0]), outer(b[0], b[2], 1.0, -2.0 * b13)));
+using Vec9 = std::array<double, 9>;
+using Mat9 = std::array<double, 81>;
 
-  const Vec3 gd[3] = {n2, cross(b[2], b[0]), n1};
-  const Vec3 u2 = scaled(b[1], 1.0 / len);
-  for (int blk = 0; blk < 3; ++blk) setVec(gy, blk, scaled(gd[blk], len));
-  for (int c = 0; c < 3; ++c) gy[static_cast<std::size_t>(3 + c)] += det * u2[c];
-  const Mat3 d12 = crossMatrix(scaled(b[2], -1.0)), d13 = crossMatrix(b[1]),
-             d23 = crossMatrix(scaled(b[0], -1.0));
+// Gradients (blocks b1 b2 b3) and Hessians in the three bond vectors of
+//   x = n1.n2 = (b1.b2)(b2.b3) - (b1.b3)(b2.b2)  and  y = |b2| b1.(b2 x b3),
+// both polynomial (y up to the factor |b2|), so smooth wherever b2 is not zero.
+struct TorsionParts {
+  double x = 0.0, y = 0.0;
+  Vec9 gx{}, gy{};
+  Mat9 hx{}, hy{};
+};
+
+void setVec(Vec9& g, int blk, const Vec3& v) {
+  for (int c = 0; c < 3; ++c) g[static_cast<std::size_t>(3 * blk + c)] = v[c];
+}
+void setSym(Mat9& h, int p, int q, const Mat3& m) {
+  putBlock(h.data(), 3, p, q, m);
+  putBlock(h.data(), 3, q, p, transpose(m));
+}
+
+void cosineParts(const Vec3 (&b)[3], TorsionParts& t) {
+  const double b12 = dot(b[0], b[1]), b23 = dot(b[1], b[2]), b13 = dot(b[0], b[2]),
+               b22 = dot(b[1], b[1]);
+  t.x = b12 * b23 - b13 * b22;
+  setVec(t.gx, 0, sub(scaled(b[1], b23), scaled(b[2], b22)));
+  setVec(t.gx, 1, sub(plus(scaled(b[2], b12), scaled(b[0], b23)), scaled(b[1], 2.0 * b13)));
+  setVec(t.gx, 2, sub(scaled(b[1], b12), scaled(b[0], b22)));
+  setSym(t.hx, 0, 1, add(outer(b[1], b[2], 1.0, b23), outer(b[2], b[1], -2.0)));
+  setSym(t.hx, 0, 2, outer(b[1], b[1], 1.0, -b22));
+  setSym(t.hx, 1, 2, add(outer(b[0], b[1], 1.0, b12), outer(b[1], b[0], -2.0)));
+  putBlock(t.hx.data(), 3, 1, 1, add(outer(b[2], b[0]), outer(b[0], b[2], 1.0, -2.0 * b13)));
+}
+
+void sineParts(const Vec3 (&b)[3], TorsionParts& t) {
+  // y = L D with L = |b2| and D = b1.(b2 x b3): Hy = L HD + gL gD^T + gD gL^T + D HL.
+  const double len = std::sqrt(dot(b[1], b[1]));
+  const Vec3 gd[3] = {cross(b[1], b[2]), cross(b[2], b[0]), cross(b[0], b[1])};
+  const double det = dot(b[0], gd[0]);
+  const Vec3 u2 = scaled(b[1], 1.0 / len);  // gL, in block 2 only
+  t.y = len * det;
+  for (int blk = 0; blk < 3; ++blk) setVec(t.gy, blk, scaled(gd[blk], len));
+  for (int c = 0; c < 3; ++c) t.gy[static_cast<std::size_t>(3 + c)] += det * u2[c];
   auto lenScaled = [len](Mat3 m) {
     for (double& v : m) v *= len;
     return m;
   };
-  // y = |b2| D: Hy = |b2| HD + gL gD^T + gD gL^T + D HL, gL = u2 in block 2 only.
-  setBlk(hy, 0, 1, add(lenScaled(d12), outer(gd[0], u2)));
-  setBlk(hy, 0, 2, lenScaled(d13));
-  setBlk(hy, 1, 2, add(lenScaled(d23), outer(u2, gd[2])));
-  putBlock(hy.data(), 3, 1, 1,
+  setSym(t.hy, 0, 1, add(lenScaled(crossMatrix(scaled(b[2], -1.0))), outer(gd[0], u2)));
+  setSym(t.hy, 0, 2, lenScaled(crossMatrix(b[1])));
+  setSym(t.hy, 1, 2, add(lenScaled(crossMatrix(scaled(b[0], -1.0))), outer(u2, gd[2])));
+  putBlock(t.hy.data(), 3, 1, 1,
            add(add(outer(u2, gd[1]), outer(gd[1], u2)), outer(u2, u2, -det / len, det / len)));
+}
 
-  // phi: g = (x gy - y gx) / rho; H = (x Hy - y Hx + gy gx^T - gx gy^T) / rho
-  //                                   - g (2 x gx + 2 y gy)^T / rho, then symmetrised.
-  const double rho = xv * xv + yv * yv;
-  std::array<double, 9> gp{};
-  for (std::size_t m = 0; m < 9; ++m) gp[m] = (xv * gy[m] - yv * gx[m]) / rho;
-  std::array<double, 81> hp{};
+// phi = atan2(y, x): g = (x gy - y gx) / rho and
+// H = (x Hy - y Hx + gy gx^T - gx gy^T) / rho - g (2 x gx + 2 y gy)^T / rho, symmetrised.
+void phiDerivatives(const TorsionParts& t, Vec9& gp, Mat9& hp) {
+  const double rho = t.x * t.x + t.y * t.y;
+  for (std::size_t m = 0; m < 9; ++m) gp[m] = (t.x * t.gy[m] - t.y * t.gx[m]) / rho;
   for (std::size_t m = 0; m < 9; ++m)
     for (std::size_t n = 0; n < 9; ++n)
       hp[9 * m + n] =
-          (xv * hy[9 * m + n] - yv * hx[9 * m + n] + gy[m] * gx[n] - gx[m] * gy[n]) / rho -
-          gp[m] * 2.0 * (xv * gx[n] + yv * gy[n]) / rho;
+          (t.x * t.hy[9 * m + n] - t.y * t.hx[9 * m + n] + t.gy[m] * t.gx[n] - t.gx[m] * t.gy[n]) /
+              rho -
+          gp[m] * 2.0 * (t.x * t.gx[n] + t.y * t.gy[n]) / rho;
   for (std::size_t m = 0; m < 9; ++m)
-    for (std::size_t n = m + 1; n < 9; ++n) {
-      const double s = 0.5 * (hp[9 * m + n] + hp[9 * n + m]);
-      hp[9 * m + n] = hp[9 * n + m] = s;
-    }
-  // Bond vectors to atoms: b1 = r_j - r_i, b2 = r_k - r_j, b3 = r_l - r_k.
+    for (std::size_t n = m + 1; n < 9; ++n)
+      hp[9 * m + n] = hp[9 * n + m] = 0.5 * (hp[9 * m + n] + hp[9 * n + m]);
+}
+
+// From the bond vectors b1 = r_j - r_i, b2 = r_k - r_j, b3 = r_l - r_k to the four atoms.
+void bondsToAtoms(const Vec9& gp, const Mat9& hp, Dihedral& out) {
   static constexpr double T[3][4] = {{-1, 1, 0, 0}, {0, -1, 1, 0}, {0, 0, -1, 1}};
   out.g.fill(0.0);
   out.h.fill(0.0);
   for (int p = 0; p < 4; ++p)
-    for (int blk = 0; blk < 3; ++blk)
-      if (T[blk][p] != 0.0)
-        for (int c = 0; c < 3; ++c)
-          out.g[static_cast<std::size_t>(3 * p + c)] +=
-              T[blk][p] * gp[static_cast<std::size_t>(3 * blk + c)];
-  for (int p = 0; p < 4; ++p)
-    for (int q = 0; q < 4; ++q)
-      for (int m = 0; m < 3; ++m) {
-        if (T[m][p] == 0.0) continue;
+    for (int m = 0; m < 3; ++m) {
+      if (T[m][p] == 0.0) continue;
+      for (int c = 0; c < 3; ++c)
+        out.g[static_cast<std::size_t>(3 * p + c)] +=
+            T[m][p] * gp[static_cast<std::size_t>(3 * m + c)];
+      for (int q = 0; q < 4; ++q)
         for (int n = 0; n < 3; ++n) {
           const double w = T[m][p] * T[n][q];
           if (w == 0.0) continue;
@@ -269,7 +272,26 @@ bool ddtorsion(const double* x, int i, int j, int k, int l, Dihedral& out) {
               out.h[static_cast<std::size_t>((3 * p + r) * 12 + 3 * q + c)] +=
                   w * hp[static_cast<std::size_t>((3 * m + r) * 9 + 3 * n + c)];
         }
-      }
+    }
+}
+
+}  // namespace
+
+bool ddtorsion(const double* x, int i, int j, int k, int l, Dihedral& out) {
+  const Vec3 r1 = position(x, i), r2 = position(x, j), r3 = position(x, k), r4 = position(x, l);
+  const Vec3 b[3] = {sub(r2, r1), sub(r3, r2), sub(r4, r3)};
+  const Vec3 n1 = cross(b[0], b[1]), n2 = cross(b[1], b[2]);
+  const double b11 = dot(b[0], b[0]), b22 = dot(b[1], b[1]), b33 = dot(b[2], b[2]);
+  if (dot(n1, n1) <= 1.0e-16 * b11 * b22 || dot(n2, n2) <= 1.0e-16 * b22 * b33 || b22 <= 0.0)
+    return false;
+  TorsionParts t;
+  cosineParts(b, t);
+  sineParts(b, t);
+  out.phi = std::atan2(t.y, t.x);
+  Vec9 gp{};
+  Mat9 hp{};
+  phiDerivatives(t, gp, hp);
+  bondsToAtoms(gp, hp, out);
   return true;
 }
 

@@ -167,6 +167,58 @@ Energies prtenergy(const System& sys, Io& io) {
   return e;
 }
 
+namespace {
+
+// Blocks of five modes: mode numbers, frequencies, then x, y, z rows of every atom.
+void modeBlocks(const Work& w, const int* rep, int nrep, Io& io) {
+  static constexpr char xyz[3] = {'X', 'Y', 'Z'};
+  const int nc = w.ncoord;
+  for (int b = 0; b < nrep; b += 5) {
+    const int e = std::min(nrep, b + 5);
+    RecordWriter head, fr;
+    head.X(20);
+    fr.A(" Frequencies ------ ");
+    for (int m = b; m < e; ++m) {
+      head.I(rep[m] + 1, 10);
+      fr.F(w.freq[idx(rep[m])], 10, 4);
+    }
+    io.list("");
+    io.list(head.str());
+    io.list(fr.str());
+    for (int a = 1; a <= w.sys.n; ++a)
+      for (int c = 0; c < 3; ++c) {
+        RecordWriter row;
+        row.X(3).I(a, 2).X(5).A(std::string_view(&xyz[c], 1)).X(9);
+        for (int m = b; m < e; ++m) row.F(w.vec[idx(rep[m] * nc + 3 * (a - 1) + c)], 10, 5);
+        io.list(row.str());
+      }
+  }
+}
+
+// Every reported mode with its whole normal coordinate, eight components a line.
+void modeList(const Work& w, const int* rep, int nrep, Io& io) {
+  const int nc = w.ncoord;
+  io.list("");
+  io.list(" >>>>>>>>>>>>>>>>> List of Frequencies and Normal Coordinates <<<<<<<<<<<<<<<<<<");
+  for (int m = 0; m < nrep; ++m) {
+    const int k = rep[m];
+    io.list("");
+    io.list(RecordWriter()
+                .A(" Mode = ")
+                .I(k + 1, 4)
+                .A("   Frequency = ")
+                .F(w.freq[idx(k)], 10, 5)
+                .str());
+    for (int c = 0; c < nc; c += 8) {
+      RecordWriter row;
+      for (int q = c; q < std::min(nc, c + 8); ++q) row.F(w.vec[idx(k * nc + q)], 10, 5);
+      io.list(row.str());
+    }
+  }
+}
+
+}  // namespace
+
 void prnmode(Work& w, const Inertia& in, Io& io) {
   const int nc = w.ncoord, n = w.sys.n;
   for (int k = 0; k < nc; ++k) w.freq[idx(k)] = toFrequency(w.eval[idx(k)]);
@@ -189,44 +241,8 @@ void prnmode(Work& w, const Inertia& in, Io& io) {
   int nrep = 0;
   for (int k = 0; k < nc; ++k)
     if (w.freq[idx(k)] < kReportLimit) rep[nrep++] = k;
-  static constexpr char xyz[3] = {'X', 'Y', 'Z'};
-  for (int b = 0; b < nrep; b += 5) {
-    const int e = std::min(nrep, b + 5);
-    RecordWriter head, fr;
-    head.X(20);
-    fr.A(" Frequencies ------ ");
-    for (int m = b; m < e; ++m) {
-      head.I(rep[m] + 1, 10);
-      fr.F(w.freq[idx(rep[m])], 10, 4);
-    }
-    io.list("");
-    io.list(head.str());
-    io.list(fr.str());
-    for (int a = 1; a <= n; ++a)
-      for (int c = 0; c < 3; ++c) {
-        RecordWriter row;
-        row.X(3).I(a, 2).X(5).A(std::string_view(&xyz[c], 1)).X(9);
-        for (int m = b; m < e; ++m) row.F(w.vec[idx(rep[m] * nc + 3 * (a - 1) + c)], 10, 5);
-        io.list(row.str());
-      }
-  }
-  io.list("");
-  io.list(" >>>>>>>>>>>>>>>>> List of Frequencies and Normal Coordinates <<<<<<<<<<<<<<<<<<");
-  for (int m = 0; m < nrep; ++m) {
-    const int k = rep[m];
-    io.list("");
-    io.list(RecordWriter()
-                .A(" Mode = ")
-                .I(k + 1, 4)
-                .A("   Frequency = ")
-                .F(w.freq[idx(k)], 10, 5)
-                .str());
-    for (int c = 0; c < nc; c += 8) {
-      RecordWriter row;
-      for (int q = c; q < std::min(nc, c + 8); ++q) row.F(w.vec[idx(k * nc + q)], 10, 5);
-      io.list(row.str());
-    }
-  }
+  modeBlocks(w, rep, nrep, io);
+  modeList(w, rep, nrep, io);
   w.nvib = 0;
   for (int k = w.n0; k < nc; ++k)
     if (w.freq[idx(k)] < kReportLimit) w.vib[idx(w.nvib++)] = w.freq[idx(k)];
