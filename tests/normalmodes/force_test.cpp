@@ -1,0 +1,277 @@
+// The energy, gradient and Hessian of whole molecules: every kind of term, on random
+// geometries, against central differences; and the energy values against the force-field
+// formulas evaluated independently.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+#include "fd.hpp"
+#include "nmd.hpp"
+#include "normalmodes/force.hpp"
+#include "normalmodes/system.hpp"
+
+namespace veka::nm {
+namespace {
+
+using test::coordinates;
+using test::finiteDifferences;
+using test::shake;
+using test::stateFromNmd;
+using test::systemEvaluator;
+
+// Acetaldehyde and a water molecule: bonds, angles, torsions with all four Fourier terms
+// and phases, an improper torsion, a type-500 restraint, 1-4 and ordinary pairs,
+// intersolute pairs and the four restraint kinds.
+const char* kKitchenSink = R"(
+atom C1 1 6   0.00  0.00  0.00  -0.18 3.50 0.066
+atom C2 2 6   1.50  0.00  0.00   0.45 3.75 0.105
+atom O3 3 8   2.20  1.00  0.00  -0.45 2.96 0.210
+atom H4 4 1   2.00 -0.95  0.10   0.00 2.42 0.015
+atom H5 5 1  -0.40  1.00  0.10   0.06 2.50 0.030
+atom H6 6 1  -0.35 -0.50  0.85   0.06 2.50 0.030
+atom H7 7 1  -0.35 -0.50 -0.90   0.06 2.50 0.030
+ter
+atom OW 8 8   1.20  3.60  0.40  -0.834 3.15 0.152
+atom HW 9 1   1.90  4.20  0.60   0.417 0.00 0.000
+atom HW 9 1   0.40  4.10  0.20   0.417 0.00 0.000
+bond 1 2 317 1.522
+bond 2 3 570 1.229
+bond 2 4 340 1.09
+bond 1 5 340 1.09
+bond 1 6 340 1.09
+bond 1 7 340 1.09
+bond 8 9 450 0.9572
+bond 8 10 450 0.9572
+angle 1 2 3 80 120.4
+angle 1 2 4 35 115
+angle 3 2 4 35 123
+angle 2 1 5 35 109.5
+angle 2 1 6 35 109.5
+angle 2 1 7 35 109.5
+angle 5 1 6 33 107.8
+angle 5 1 7 33 107.8
+angle 6 1 7 33 107.8
+angle 9 8 10 55 104.52
+dihedral 5 1 2 3  1.3 -0.8 0.5 0.3  90 180 270
+dihedral 6 1 2 3  0.0  0.0 0.5 0.0   0   0   0
+dihedral 7 1 2 4  0.7  0.4 0.0 0.2   0  90   0
+dihedral 3 2 4 1  0.0 10.5 0.0 0.0   0 180   0 improper
+dihres 4 2 1 5 60 0.05
+pair 3 5 14
+pair 3 6 14
+pair 4 7 14
+pair 4 5
+restraint 1 3 2.4 5 0 0
+restraint 4 5 -1 2.0 2.5 3.0
+restraint 8 1 -1 5.0 6.0 2.0
+restraint 2 9999 0.7 1.0 0.5 -0.3
+restraint 9999 8 0.4 1 2 3
+)";
+
+std::unique_ptr<System> systemOf(const State& s) {
+  auto sys = std::make_unique<System>();
+  rmdummy(s, *sys);
+  return sys;
+}
+
+// Keeps only the terms of one kind (0 bonds .. 6 intersolute pairs).
+void keepOnly(System& sys, int kind) {
+  if (kind != 0) sys.nBond = 0;
+  if (kind != 1) sys.nAngle = 0;
+  if (kind != 2) sys.nTorsion = 0;
+  if (kind != 3) sys.nRestraint = 0;
+  if (kind != 4) sys.nPair = 0;
+  if (kind != 5) sys.nXPair = 0;
+}
+
+TEST(Force, EveryTermKindMatchesDifferencesOnRandomGeometries) {
+  auto s = stateFromNmd(kKitchenSink);
+  for (int kind = 0; kind <= 6; ++kind) {  // 6 = everything together
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+      auto sys = systemOf(*s);
+      if (kind < 6) keepOnly(*sys, kind);
+      auto x = coordinates(*sys);
+      shake(x, 0.12, seed + 10 * static_cast<unsigned>(kind));
+      const auto err = finiteDifferences(x, systemEvaluator(*sys, false), 1e-5);
+      EXPECT_GT(err.hmax, 0.0) << "kind " << kind;
+      EXPECT_LT(err.grad, 1e-7) << "kind " << kind << " seed " << seed;
+      EXPECT_LT(err.hess, 1e-5) << "kind " << kind << " seed " << seed;
+      EXPECT_LT(err.asym, 1e-12) << "kind " << kind;
+    }
+  }
+}
+
+TEST(Force, ConstantFourthTermGivesNoForceButCountsInTheEnergy) {
+  auto s = stateFromNmd(std::string(kKitchenSink) + "constv4 1\n");
+  auto sys = systemOf(*s);
+  keepOnly(*sys, 2);
+  for (int n = 0; n < sys->nTorsion; ++n)
+    sys->torsion[static_cast<std::size_t>(n)].restraint = false;
+  auto x = coordinates(*sys);
+  shake(x, 0.1, 99);
+  const auto err = finiteDifferences(x, systemEvaluator(*sys, false), 1e-5);
+  EXPECT_LT(err.grad, 1e-7);
+  EXPECT_LT(err.hess, 1e-5);
+  // Only V4 terms: the energy is the sum of the V4 values and there is no gradient.
+  for (int n = 0; n < sys->nTorsion; ++n) {
+    NmTorsion& t = sys->torsion[static_cast<std::size_t>(n)];
+    t.v1 = t.v2 = t.v3 = 0.0;
+    t.v4 = 0.25 * (n + 1);
+  }
+  std::vector<double> g(static_cast<std::size_t>(3 * sys->n), 0.0);
+  Sink out{g.data(), nullptr, 0};
+  const Energies e = force(*sys, out, false);
+  EXPECT_DOUBLE_EQ(e.torsion, 0.25 * (1 + 2 + 3 + 4 + 5));
+  for (double v : g) EXPECT_EQ(v, 0.0);
+}
+
+TEST(Force, RigidTermsVanishAtTheirReferenceAndMatchDifferencesAwayFromIt) {
+  auto s = stateFromNmd(kKitchenSink);
+  auto sys = systemOf(*s);
+  keepOnly(*sys, -1);
+  // Rigid terms of every kind on the first molecule.
+  sys->nRBond = 1, sys->rbond[0].a = {1, 2, 0, 0};
+  sys->nRAngle = 2, sys->rangle[0].a = {1, 2, 3, 0}, sys->rangle[1].a = {5, 1, 6, 0};
+  sys->nRDih = 1, sys->rdih[0].a = {5, 1, 2, 3};
+  sys->nRImp = 1, sys->rimp[0].a = {3, 2, 4, 1};
+  fixequil(*sys);
+  std::vector<double> g(static_cast<std::size_t>(3 * sys->n), 0.0);
+  Sink out{g.data(), nullptr, 0};
+  EXPECT_NEAR(force(*sys, out, true).rigid, 0.0, 1e-6);
+  for (double v : g) EXPECT_NEAR(v, 0.0, 1e-2);  // K = 1e12: zero to rounding
+  auto x = coordinates(*sys);
+  shake(x, 0.01, 5);
+  const auto err = finiteDifferences(x, systemEvaluator(*sys, true), 1e-6);
+  EXPECT_GT(err.hmax, 1e12);
+  EXPECT_LT(err.grad, 1e-7);
+  EXPECT_LT(err.hess, 1e-5);
+}
+
+// Independent evaluation of single energy terms at a known geometry: the dihedral 1-2-3-4
+// is +75 degrees by the Z-matrix construction.
+TEST(Energy, TermsFollowTheForceFieldFormulas) {
+  auto s = stateFromNmd(R"(
+zatom A 1 6 0 0   0 0   0 0    0.3 3.4 0.1
+zatom B 2 6 1 1.7 0 0   0 0   -0.2 3.6 0.2
+zatom C 3 6 2 1.4 1 100 0 0    0.1 3.0 0.05
+zatom D 4 8 3 1.3 2 115 1 75  -0.5 2.9 0.17
+bond 1 2 300 1.5
+angle 1 2 3 60 110
+dihedral 1 2 3 4 1.1 -0.7 0.6 0.4 90 180 270
+pair 1 4 14
+)");
+  auto sys = systemOf(*s);
+  const double* x = sys->x.data();
+  const double d2r = std::numbers::pi / 180, phi = 75 * d2r, th = 100 * d2r;
+  ASSERT_NEAR(dihedralAngle(x, 1, 2, 3, 4), phi, 1e-12);
+  Sink none;
+  const Energies e = force(*sys, none, false);
+  EXPECT_NEAR(e.stretch, 300 * (1.7 - 1.5) * (1.7 - 1.5), 1e-12);
+  EXPECT_NEAR(e.bend, 60 * std::pow(th - 110 * d2r, 2), 1e-10);
+  const double tors =
+      0.5 * (1.1 * (1 + std::cos(phi + 90 * d2r)) - 0.7 * (1 - std::cos(2 * phi + 180 * d2r)) +
+             0.6 * (1 + std::cos(3 * phi + 270 * d2r)) + 0.4 * (1 - std::cos(4 * phi)));
+  EXPECT_NEAR(e.torsion, tors, 1e-12);
+  double r14 = 0;
+  for (int k = 0; k < 3; ++k) r14 += (x[9 + k] - x[k]) * (x[9 + k] - x[k]);
+  r14 = std::sqrt(r14);
+  const double sig = std::sqrt(3.4 * 2.9), eps = std::sqrt(0.1 * 0.17);
+  const double lj = 4 * eps * (std::pow(sig / r14, 12) - std::pow(sig / r14, 6));
+  EXPECT_NEAR(e.intra, 0.5 * (332.06 * 0.3 * -0.5 / r14 + lj), 1e-9);
+}
+
+TEST(Energy, DielectricScalesTheCoulombTermsOfBothPairKinds) {
+  const char* two = R"(
+atom A 1 8 0 0 0 -0.4 3.0 0.2
+atom B 2 1 1 0 0 0.4 0 0
+ter
+atom C 3 8 3 0 0 -0.4 3.0 0.2
+pair 1 2
+)";
+  auto s1 = stateFromNmd(two);
+  auto s4 = stateFromNmd(std::string(two) + "dielectric 4\n");
+  Sink none;
+  const Energies e1 = force(*systemOf(*s1), none, false);
+  const Energies e4 = force(*systemOf(*s4), none, false);
+  EXPECT_NEAR(e1.intra, 332.06 * -0.16 / 1.0, 1e-9);
+  EXPECT_NEAR(e4.intra, e1.intra / 4, 1e-9);
+  // Intersolute: O-O (Coulomb + LJ) and H-O (Coulomb only).
+  const double lj = 4 * 0.2 * (std::pow(1.0, 12) - std::pow(1.0, 6));  // sigma = r = 3
+  EXPECT_NEAR(e1.inter, 332.06 * (0.16 / 3 - 0.16 / 2) + lj, 1e-9);
+  EXPECT_NEAR(e4.inter, 332.06 * (0.16 / 3 - 0.16 / 2) / 4 + lj, 1e-9);
+}
+
+TEST(Energy, SoluteOneRestrictionKeepsOnlyPairsStartingInSoluteOne) {
+  const char* three = R"(
+atom A 1 8 0 0 0 -0.4 3.0 0.2
+ter
+atom B 2 8 3 0 0 0.4 3.0 0.2
+ter
+atom C 3 8 0 3 0 0.3 3.0 0.2
+)";
+  auto all = systemOf(*stateFromNmd(three));
+  auto first = systemOf(*stateFromNmd(std::string(three) + "soluteonly1 1\n"));
+  EXPECT_EQ(all->nXPair, 3);
+  EXPECT_EQ(first->nXPair, 2);
+  for (int n = 0; n < first->nXPair; ++n) EXPECT_EQ(first->xpair[static_cast<std::size_t>(n)].i, 1);
+}
+
+TEST(Energy, ChoppedTorsionIsFlatAtTheChopValue) {
+  auto s = stateFromNmd(std::string(kKitchenSink) + "chop 0.05\n");
+  auto sys = systemOf(*s);
+  keepOnly(*sys, 2);
+  int chopped = 0;
+  for (int n = 0; n < sys->nTorsion; ++n) {
+    const NmTorsion& t = sys->torsion[static_cast<std::size_t>(n)];
+    if (!t.restraint &&
+        torsionEnergy(*sys, t, dihedralAngle(sys->x.data(), t.i, t.j, t.k, t.l)) > 0.05)
+      ++chopped;
+  }
+  ASSERT_GT(chopped, 0);
+  auto x = coordinates(*sys);
+  const auto err = finiteDifferences(x, systemEvaluator(*sys, false), 1e-5);
+  EXPECT_LT(err.grad, 1e-7);
+  EXPECT_LT(err.hess, 1e-5);
+}
+
+TEST(Energy, TypeFiveHundredRestraintUsesTheBranchOfTheStoredDihedral) {
+  NmTorsion t;
+  t.restraint = true;
+  t.phiRef = 3.0;  // near +pi: a geometric -3.1 is read as 2 pi - 3.1
+  EXPECT_NEAR(restraintBranch(t, -3.1), 2 * std::numbers::pi - 3.1, 1e-12);
+  t.phiRef = -3.0;
+  EXPECT_NEAR(restraintBranch(t, -3.1), -3.1, 1e-12);
+  t.phiRef = 2 * std::numbers::pi + 0.2;  // the optimiser may carry a dihedral beyond 2 pi
+  EXPECT_NEAR(restraintBranch(t, 0.25), 2 * std::numbers::pi + 0.25, 1e-12);
+}
+
+TEST(Energy, RestraintKindsFollowTheirFormulas) {
+  auto s = stateFromNmd(kKitchenSink);
+  auto sys = systemOf(*s);
+  ASSERT_EQ(sys->nRestraint, 5);
+  const double* x = sys->x.data();
+  auto dist = [&](int i, int j) {
+    double d = 0;
+    for (int k = 0; k < 3; ++k) d += std::pow(x[3 * (i - 1) + k] - x[3 * (j - 1) + k], 2);
+    return std::sqrt(d);
+  };
+  const auto& c = sys->restraint;
+  EXPECT_NEAR(restraintEnergy(*sys, c[0]), 5 * std::pow(dist(1, 3) - 2.4, 2), 1e-12);
+  const double r45 = dist(4, 5);
+  ASSERT_GT(r45, 2.5);
+  EXPECT_NEAR(restraintEnergy(*sys, c[1]), 3 * std::pow(r45 - 2.5, 2), 1e-12);
+  const double r81 = dist(8, 1);
+  ASSERT_LE(r81, 5.0);
+  EXPECT_NEAR(restraintEnergy(*sys, c[2]), 2 * std::pow(r81 - 5.0, 2), 1e-12);
+  EXPECT_NEAR(restraintEnergy(*sys, c[3]),
+              0.7 * (std::pow(1.5 - 1.0, 2) + std::pow(0.0 - 0.5, 2) + std::pow(0.0 + 0.3, 2)),
+              1e-12);
+  double cen2 = 0;
+  for (int k = 0; k < 3; ++k) cen2 += std::pow(x[21 + k] - (x[k] + x[3 + k] + x[6 + k]) / 3, 2);
+  EXPECT_NEAR(restraintEnergy(*sys, c[4]), 0.4 * cen2, 1e-12);
+}
+
+}  // namespace
+}  // namespace veka::nm

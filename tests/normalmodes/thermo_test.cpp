@@ -1,0 +1,225 @@
+// Ideal-gas thermochemistry: settings, moments of inertia, rotor classes, the cutoff and
+// mixing rules, imaginary modes and the final table.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "normalmodes/thermo.hpp"
+#include "state/io.hpp"
+#include "support/run.hpp"
+
+namespace veka::nm {
+namespace {
+
+constexpr double R = 1.987216;
+
+TEST(ThermoSettings, InvalidValuesTakeTheirDefaults) {
+  const ThermoSettings a = thermoSettings(25.0, 0.0, -1.0, 0, -3);
+  EXPECT_DOUBLE_EQ(a.T, 298.15);
+  EXPECT_DOUBLE_EQ(a.scale, 1.0);
+  EXPECT_DOUBLE_EQ(a.cutoff, 500.0);
+  EXPECT_EQ(a.nconf, 1);
+  EXPECT_EQ(a.sigma, 1);
+  const ThermoSettings b = thermoSettings(-300.0, -0.5, 0.0, 4, 12);
+  EXPECT_DOUBLE_EQ(b.T, 298.15);  // below absolute zero
+  EXPECT_DOUBLE_EQ(b.scale, 1.0);
+  EXPECT_DOUBLE_EQ(b.cutoff, 0.0);  // zero is a valid cutoff
+  EXPECT_EQ(b.nconf, 4);
+  EXPECT_EQ(b.sigma, 12);
+  EXPECT_DOUBLE_EQ(thermoSettings(-273.15, 0.97, 100, 1, 1).T, 0.0);
+}
+
+TEST(Inertia, MomentsAxesAndRotorClasses) {
+  // H2 along z: I = mu d^2 about x and y.
+  const int zH[2] = {1, 1};
+  const double h2[6] = {0, 0, 0.1, 0, 0, 0.84};
+  const Inertia a = inertia(2, h2, zH);
+  EXPECT_NEAR(a.mass, 2 * 1.0079, 1e-12);
+  EXPECT_NEAR(a.com[2], 0.47, 1e-12);
+  EXPECT_NEAR(a.moments[1], 1.0079 / 2 * 0.74 * 0.74, 1e-8);
+  EXPECT_NEAR(a.moments[2], a.moments[1], 1e-8);
+  EXPECT_EQ(a.rot[0], 0.0);
+  EXPECT_NEAR(a.rot[1], 16.8576522 / a.moments[1], 1e-6);
+  EXPECT_EQ(a.rotor(), Rotor::Linear);
+  EXPECT_NEAR(std::fabs(a.axes[2]), 1.0, 1e-9);  // smallest moment about the bond axis
+  // A right triangle of unit masses (unweighted): the geometric moments.
+  const int z3[3] = {6, 8, 1};
+  const double tri[9] = {0, 0, 0, 3, 0, 0, 0, 4, 0};
+  const Inertia g = inertia(3, tri, z3, false);
+  EXPECT_NEAR(g.mass, 3.0, 1e-12);
+  EXPECT_NEAR(g.com[0], 1.0, 1e-12);
+  EXPECT_NEAR(g.com[1], 4.0 / 3.0, 1e-12);
+  EXPECT_NEAR(g.moments[2], g.moments[0] + g.moments[1], 1e-8);  // planar
+  // The trace is twice the sum of squared distances from the centre: 2 (6 + 96/9).
+  EXPECT_NEAR(g.moments[0] + g.moments[1] + g.moments[2], 2 * (6 + 96.0 / 9), 1e-6);
+  EXPECT_EQ(g.rotor(), Rotor::Nonlinear);
+  const int z1[1] = {18};
+  const double at[3] = {1, 2, 3};
+  const Inertia one = inertia(1, at, z1);
+  EXPECT_EQ(one.rotor(), Rotor::Atom);
+  EXPECT_NEAR(one.com[1], 2.0, 1e-12);
+  // Empty set: the mass sum starts above zero, nothing divides by zero.
+  const Inertia none = inertia(0, at, z1);
+  EXPECT_TRUE(std::isfinite(none.com[0]));
+}
+
+TEST(Inertia, VeryLargeMoleculeIsStillANonlinearRotor) {
+  // Three heavy atoms 60 A apart: all constants nonzero, product below 1e-10.
+  const int z[3] = {53, 53, 53};
+  const double x[9] = {0, 0, 0, 60, 0, 0, 0, 60, 0};
+  const Inertia in = inertia(3, x, z);
+  ASSERT_GT(in.rot[2], 0.0);
+  ASSERT_LT(in.rot[0] * in.rot[1] * in.rot[2], 1e-10);
+  EXPECT_EQ(in.rotor(), Rotor::Nonlinear);
+  const ThermoResult r = thermo(ThermoSettings{}, 0.0, nullptr, 0, 3, x, z, nullptr);
+  EXPECT_TRUE(std::isfinite(r.srot));
+  EXPECT_NEAR(r.srot, R * (std::log(r.qrot) + 1.5), 1e-9);
+  EXPECT_DOUBLE_EQ(r.erot, 1.5 * R * 298.15);
+}
+
+// Bent triatomic for the rotational part.
+const int kZ[3] = {8, 1, 1};
+const double kX[9] = {0, 0, 0, 0.9572, 0, 0, -0.239987, 0.926627, 0};
+
+TEST(Thermo, RotationAndTranslationAreConsistentWithTheirPartitionFunctions) {
+  ThermoSettings set;
+  set.sigma = 2;
+  const ThermoResult r = thermo(set, 0.0, nullptr, 0, 3, kX, kZ, nullptr);
+  EXPECT_EQ(r.rotor, Rotor::Nonlinear);
+  EXPECT_NEAR(r.srot, R * (std::log(r.qrot) + 1.5), 1e-9);
+  // The translational entropy formula is the Sackur-Tetrode value at 1 atm to the
+  // rounding of its constants (2.2868 and 2.3135): about 0.02 cal/mol-K.
+  EXPECT_NEAR(r.strans, R * (std::log(r.qtrans) + 2.5), 0.03);
+  EXPECT_NEAR(r.strans, 34.61, 0.02);  // water at 298.15 K
+  // Linear rotor: S = R ln Q + R with Q = kT / (sigma hc B).
+  const int zc[3] = {8, 6, 8};
+  const double co2[9] = {-1.16, 0, 0, 0, 0, 0, 1.16, 0, 0};
+  set.sigma = 2;
+  const ThermoResult l = thermo(set, 0.0, nullptr, 0, 3, co2, zc, nullptr);
+  EXPECT_EQ(l.rotor, Rotor::Linear);
+  EXPECT_NEAR(l.qrot, 298.15 / (2 * 1.438768970469153 * l.in.rot[1]), 1e-9);
+  EXPECT_NEAR(l.srot, R * std::log(l.qrot) + R, 1e-12);
+  EXPECT_DOUBLE_EQ(l.cvrot, R);
+}
+
+TEST(Thermo, HarmonicModesFollowTheQuantumFormulasAboveTheCutoff) {
+  ThermoSettings set;
+  set.cutoff = 100.0;
+  set.T = 400.0;
+  const double f[2] = {1000.0, 50.0};
+  const ThermoResult r = thermo(set, -2.5, f, 1, 3, kX, kZ, nullptr);
+  const double u = 1.438768970469153 * 1000.0 / 400.0, e = std::exp(-u);
+  EXPECT_NEAR(r.qvib, 1 / (1 - e), 1e-12);
+  EXPECT_NEAR(r.zpe, 1.4294999837875366 * 1000.0, 1e-9);
+  EXPECT_NEAR(r.evib, 2.8591447184198286 * 1000.0 * e / (1 - e), 1e-9);
+  EXPECT_NEAR(r.cvvib, R * u * u * e / ((1 - e) * (1 - e)), 1e-12);
+  EXPECT_NEAR(r.svib, R * (u * e / (1 - e) - std::log(1 - e)), 1e-12);
+  // Totals.
+  EXPECT_NEAR(r.etotal, -2500.0 + r.zpe + r.evib + r.erot + r.etrans, 1e-9);
+  EXPECT_NEAR(r.H, r.etotal + R * 400.0, 1e-9);
+  EXPECT_NEAR(r.G, r.H - 400.0 * r.stotal, 1e-9);
+  EXPECT_NEAR(r.cptotal, r.cvtotal + R, 1e-12);
+  // Classical limit of a soft mode: Cv -> R and S -> R (1 - ln u).
+  const ThermoResult soft = thermo(set, 0.0, f + 1, 1, 3, kX, kZ, nullptr);
+  EXPECT_NEAR(soft.cvvib, R, 0.01);
+}
+
+TEST(Thermo, ModesAtOrBelowTheCutoffGetHalfRTAndNoZeroPointEnergy) {
+  ThermoSettings set;
+  set.cutoff = 200.0;
+  set.scale = 0.5;
+  const double f[3] = {400.0, 401.0, 1000.0};  // scaled: 200 (= cutoff), 200.5, 500
+  const ThermoResult r = thermo(set, 0.0, f, 3, 3, kX, kZ, nullptr);
+  EXPECT_NEAR(r.zpe, 1.4294999837875366 * (200.5 + 500.0), 1e-9);
+  auto thermal = [](double nu) {
+    const double e = std::exp(-1.438768970469153 * nu / 298.15);
+    return 2.8591447184198286 * nu * e / (1 - e);
+  };
+  EXPECT_NEAR(r.evib, 0.993608 * 298.15 + thermal(200.5) + thermal(500.0), 1e-9);
+  // Q, Cv and S stay harmonic for every mode.
+  double q = 1;
+  for (double nu : {200.0, 200.5, 500.0}) q /= 1 - std::exp(-1.438768970469153 * nu / 298.15);
+  EXPECT_NEAR(r.qvib, q, 1e-12 * q);
+}
+
+TEST(Thermo, ConformerMixingAndImaginaryModesInTheListing) {
+  ThermoSettings set;
+  set.nconf = 3;
+  const double f[4] = {-0.25, 800.0, -3.0, 1600.0};
+  test::TempDir dir;
+  Io io;
+  ASSERT_EQ(io.output.open(dir.file("l"), OpenStatus::Unknown), 0);
+  const ThermoResult r = thermo(set, 1.0, f, 4, 3, kX, kZ, &io);
+  io.output.close();
+  EXPECT_NEAR(r.smix, R * std::log(3.0), 1e-12);
+  EXPECT_NEAR(r.stotal, r.svib + r.srot + r.strans + r.smix, 1e-12);
+  EXPECT_EQ(r.nImaginary, 2);
+  const std::string l = test::readFile(dir.file("l"));
+  for (const char* text :
+       {" ******************************************************\n"
+        " *****************  Thermochemistry  ******************\n"
+        " ******************************************************\n",
+        " Temperature            = 298.15 K\n",
+        " Frequency Scale Factor =   1.00\n",
+        " Cutoff Frequency       = 500.00 cm-1\n",
+        " Number of Conformers   =   3\n",
+        " Symmetry Number        =   1\n",
+        " Frequencies below cutoff are treated as classical rigid rotor.\n",
+        " Vibrational Contribution to Thermodynamic Properties.\n",
+        "        (E in cal/mol, Cv and S in cal/mol-K)         \n",
+        "    Mode          Q        E(0->T)      Cv         S  \n",
+        " Qvib       = ",
+        " Qrot       = ",
+        " Qtrans     = ",
+        " Eelec(0)   =       1.000000 kcal/mol\n",
+        " Evib(0)    = ",
+        " Evib(0->T) = ",
+        " Erot       = ",
+        " Etrans     = ",
+        " Etotal     = ",
+        " Svib       = ",
+        " Srot       = ",
+        " Strans     = ",
+        " Smix       =       2.183180 cal/mol-K\n",
+        " Stotal     = ",
+        " CVvib      = ",
+        " CVrot      = ",
+        " CVtrans    = ",
+        " CVtotal    = ",
+        " cal/mol-K (CVtotal + R)\n",
+        " H = ",
+        " S = ",
+        " G = ",
+        " Molecular Weight =  18.02\n",
+        " Principal Moments of Inertia in CM-1\n",
+        " A = ",
+        "  B = ",
+        "  C = ",
+        " Symmetry Number =  1\n",
+        " Number of Conformers =  3\n",
+        " The following   2 imaginary frequencies are ignored.\n   -0.2500   -3.0000\n",
+        " Frequencies -----\n   -0.2500  800.0000   -3.0000 1600.0000\n"})
+    EXPECT_NE(l.find(text), std::string::npos) << text;
+  // Two vibrational lines only (the real modes).
+  EXPECT_NE(l.find("    800.00"), std::string::npos);
+  EXPECT_EQ(l.find("     -0.25 "), std::string::npos);
+}
+
+TEST(Thermo, OneConformerPrintsNoMixingLines) {
+  test::TempDir dir;
+  Io io;
+  ASSERT_EQ(io.output.open(dir.file("l"), OpenStatus::Unknown), 0);
+  const double f[1] = {900.0};
+  const ThermoResult r = thermo(ThermoSettings{}, 0.0, f, 1, 3, kX, kZ, &io);
+  io.output.close();
+  EXPECT_EQ(r.smix, 0.0);
+  const std::string l = test::readFile(dir.file("l"));
+  EXPECT_EQ(l.find("Smix"), std::string::npos);
+  EXPECT_EQ(l.find("Number of Conformers ="), std::string::npos);
+  EXPECT_NE(l.find(" No imaginary frequencies are found.\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace veka::nm
