@@ -63,6 +63,7 @@ struct Qm {
   int method = 0;              // 0 none, 1 AM1, 2 PM3, 3 PDG, 4 MDG
   int chargeCode = 0;          // 0 force field, 2 Mulliken, 3 CM1, 4 CM3
   bool singlePoint = false;    // model name ends in "S" or "s"
+  bool chargesOnly = false;    // QM supplies the solute charges only (set by the QM set-up)
 };
 
 // Solvent cap (record 5).
