@@ -301,19 +301,34 @@ int improperType(const State& s, int centre, const FfType& type) {
   return 0;
 }
 
-// Wildcard score of a torsion record against the query types: matching characters
-// weighted 2,1 / 3,2 / 3,2 / 2,1 by query position, the record compared forward and
-// reversed, twice the better of the two plus one per "?" of the record (32 = exact).
+// Wildcard score of a torsion record against the query types. "?" in a record matches
+// any character; every other character of the record must equal the query's, compared
+// forward or with the record reversed (record type 4 against query type 1, ...). A
+// direction that matches scores the weights 2,1 / 3,2 / 3,2 / 2,1 (by query position) of
+// the characters it matches exactly; the record scores twice its better direction plus
+// one per "?" it holds (32 = exact match without wildcards), or -1 when neither
+// direction matches. So a record whose explicit types contradict the query never
+// supplies parameters, and among matching records the most specific one wins.
 int wildcardScore(const std::array<FfType, 4>& q, const std::array<FfType, 4>& r) {
   static constexpr int kWeight[8] = {2, 1, 3, 2, 3, 2, 2, 1};
   int fwd = 0, rev = 0, wild = 0;
+  bool fwdOk = true, revOk = true;
   for (int p = 0; p < 8; ++p) {
     const char qc = q[static_cast<std::size_t>(p / 2)][p % 2];
-    if (r[static_cast<std::size_t>(p / 2)][p % 2] == qc) fwd += kWeight[p];
-    if (r[static_cast<std::size_t>(3 - p / 2)][p % 2] == qc) rev += kWeight[p];
-    if (r[static_cast<std::size_t>(p / 2)][p % 2] == '?') ++wild;
+    const char fc = r[static_cast<std::size_t>(p / 2)][p % 2];
+    const char rc = r[static_cast<std::size_t>(3 - p / 2)][p % 2];
+    if (fc == qc)
+      fwd += kWeight[p];
+    else if (fc != '?')
+      fwdOk = false;
+    if (rc == qc)
+      rev += kWeight[p];
+    else if (rc != '?')
+      revOk = false;
+    if (fc == '?') ++wild;
   }
-  return 2 * std::max(fwd, rev) + wild;
+  if (!fwdOk && !revOk) return -1;
+  return 2 * std::max(fwdOk ? fwd : 0, revOk ? rev : 0) + wild;
 }
 
 int bestTorsionType(BondedTables& tb, const std::array<FfType, 4>& q) {
@@ -322,6 +337,7 @@ int bestTorsionType(BondedTables& tb, const std::array<FfType, 4>& q) {
   const TorsionRecord* chosen = nullptr;
   for (std::size_t n = 0; const TorsionRecord* r = tb.torsion(n); ++n) {
     const int score = wildcardScore(q, r->t);
+    if (score < 0) continue;
     if (score == kExact) ++exact;
     if (score > best) {
       best = score;

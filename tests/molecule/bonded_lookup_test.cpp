@@ -166,6 +166,9 @@ TEST(BondedTorsions, AutomaticTypeByWildcardScore) {
   EXPECT_EQ(f.listing(),
             " For NA-CT-OH-NA Using ?"
             "?-CT-OH-?? Type:    8\n");
+  // A record whose explicit characters contradict the query never matches, however many
+  // characters it shares: HC-CT-CT-HC shares as much with HC-CM-CM-HC as ??-CM-CM-?? does.
+  EXPECT_EQ(f.type({"HC", "CM", "CM", "HC"}), 11);
 }
 
 TEST(BondedTorsions, TwoExactMatchesTakeTheFirstAndSaySo) {
