@@ -100,6 +100,9 @@ struct Potpar {
   Array1<double, MAXATM> sasaRadius{}, alpha{};
   Array1<double, 3> CHG{};  // net charges of the three states
   bool polarisable = false;
+  // The solute reader filled the solute slots from the solute file itself ("PDBP " and
+  // free-format layouts): the parameter set-up only lists them.
+  bool soluteParamsRead = false;
 
   // Per solvent site (site, solvent 1 or 2): scaled charge, A, C, type, name.
   Array2<double, MXSAT, 2> QW{}, AW{}, CW{};
