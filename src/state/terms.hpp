@@ -18,6 +18,8 @@ struct Bndcom {
   int NBND = 0;                      // bonds in the list
   int NVBND = 0;                     // leading entries that are Z-matrix bonds (variable bonds)
   Array1<int, MAXBND> IB1{}, IB2{};  // atoms; for a variable bond the atom and its bond partner
+  // A dependent variable bond copies the value of the independent variable bond whose list
+  // index IBDEP holds (0 = independent); likewise IADEP and IDDEP.
   Array1<int, MAXBND> IBDEP{};       // dependent copy of this variable bond (0 = independent)
   std::array<Array1<double, MAXBND>, 3> RB0{}, KB{}, RB{};  // r0, k, current r per state
   Array1<double, MAXBND> DBND{}, DBMX{};  // Monte Carlo step and maximum displacement (A)
@@ -28,6 +30,7 @@ struct Bndcom {
 struct Angcom {
   int NANG = 0;
   int NVANG = 0;
+  // A variable angle is (atom, bond partner, angle partner).
   Array1<int, MAXANG> IA1{}, IA2{}, IA3{};  // IA2 is the vertex
   Array1<int, MAXANG> IADEP{};
   std::array<Array1<double, MAXANG>, 3> TH0{}, KA{}, TH{};  // theta0 (rad), k, current theta
@@ -39,6 +42,8 @@ struct Angcom {
 struct Dihcom {
   int NDIH = 0;
   int NVDIH = 0;
+  // A variable dihedral is (dihedral partner, angle partner, bond partner, atom). A step
+  // of -1 (maximum displacement -2) asks for the automatic step.
   Array1<int, MAXDIH> ID1{}, ID2{}, ID3{}, ID4{};
   Array1<int, MAXDIH> ITOR0{}, ITOR1{};  // torsion types of the reference and final state
   Array1<int, MAXDIH> IDDEP{};

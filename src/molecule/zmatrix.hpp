@@ -1,0 +1,69 @@
+// The solute Z-matrix file (`ZMATFILE`) and the entry point that reads the solutes of a
+// run in any of the three layouts.
+//
+// Z-matrix layout: a title record, the atom section, then nine further sections in a
+// fixed order, each closed by the first record whose columns 1-4 are blank (normally the
+// heading of the next section):
+//   geometry variations, variable bonds, additional bonds, harmonic restraints, variable
+//   angles, additional angles, variable dihedrals, additional dihedrals, and the excluded
+//   nonbonded pair ranges (closed by a record whose first number reads 0; an end of file
+//   there also closes it).
+// The rest of the file (the local atom-type table) is read by the parameter set-up.
+//
+// What is stored (see state/solute.hpp and state/terms.hpp):
+//   - atoms in file order with their Z-matrix; angles and dihedrals in radians; the working
+//     value of a coordinate named by a geometry variation is initial + RC0 (final - initial);
+//   - variable entries first in each term list: a variable bond is (atom, bond partner), a
+//     variable angle (atom, bond partner = vertex, angle partner), a variable dihedral
+//     (dihedral partner, angle partner, bond partner, atom); each atom's coordinate is listed
+//     at most once (a record naming an atom that is already variable is ignored, except that
+//     "=" makes the existing entry dependent). A dependent entry holds in IBDEP / IADEP / IDDEP
+//     the list index of the independent variable entry it copies. A variable dihedral from a
+//     range record, or with a negative step, has step -1 and maximum displacement -2 (the
+//     automatic step of the bonded-parameter set-up); other steps are held in radians;
+//   - the excluded pair ranges in zmat.excl, read here once: the pair-list builder uses the
+//     stored ranges instead of reading the file again;
+//   - the current values of every list entry for the three states (variable entries from the
+//     Z-matrix of each state, additional entries from its Cartesian coordinates).
+//
+// Checks beyond the capacities: every atom number of a record must name an atom of the file
+// and the Z-matrix partners of atom i must be earlier, distinct atoms (atom 2 needs a bond
+// partner, atom 3 a bond and angle partner among atoms 1 and 2, later atoms all three). A
+// failed check stops the run with a message that names the atom.
+#pragma once
+
+#include "state/state.hpp"
+
+namespace veka {
+
+// Title and atom section (Z-matrix layout). Rewinds the solute file first.
+void readzm(State& s);
+
+// The sections after the atom section, in their fixed order. Call after readzm.
+void readZmatSections(State& s);
+
+// Internal coordinate `code` (1 bond, 2 angle, 3 dihedral) of atom i at perturbation
+// coordinate lambda: initial + lambda (final - initial).
+double internalAt(const Zmat& z, int i, int code, double lambda);
+
+// Sets the working value of every coordinate named by a geometry variation to its value at
+// lambda (the other coordinates keep initial = final = working).
+void setWorkingValues(Zmat& z, double lambda);
+
+// Cartesian coordinates of the three states and the two set-up geometries from the
+// Z-matrix: the reference state at RC0; a perturbed state at RC1 / RC2 when geometry
+// variations make it differ (superimposed on the reference), else a copy of the reference;
+// set-up geometries at lambda 0 and at lambda 1 (the latter superimposed on the former).
+void buildZmatStates(State& s);
+
+// Current values of every bond, angle and dihedral of the term lists for the three states.
+void fillTermValues(State& s);
+
+// Reads the solutes of the run by the solute input-layout code: -1 none; below 2 and 4 the
+// Z-matrix layout; 2, 3 and 5 the Protein Data Bank layout ("PDBP " parameter fields when
+// control.pdbWithParams is set); 6 and above the free-format Cartesian layout. Leaves the
+// Z-matrix, the term lists, the restraints, the coordinates of the three states and the
+// set-up geometries filled.
+void readSolutes(State& s, int layoutCode);
+
+}  // namespace veka
