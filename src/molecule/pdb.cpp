@@ -22,19 +22,6 @@ constexpr std::array<const char*, kMaxElement + 1> kSymbols = {
     "Re", "Os", "Ir", "Pt", "Au", "Hg", "Tl", "Pb", "Bi", "Po", "At", "Rn", "Fr", "Ra", "Ac",
     "Th", "Pa", "U",  "Np", "Pu", "Am", "Cm", "Bk", "Cf", "Es"};
 
-constexpr std::array<double, kMaxElement + 1> kRadius = {
-    0.44,                                                        // 0: dummy
-    0.32, 0.93, 1.23, 0.90, 0.82, 0.77, 0.73, 0.70, 0.60, 0.71,  // 1-10
-    1.54, 1.36, 1.18, 1.11, 1.06, 1.02, 1.00, 0.98, 2.03, 1.74,  // 11-20
-    1.44, 1.32, 1.22, 1.18, 1.17, 1.17, 1.16, 1.15, 1.17, 1.25,  // 21-30
-    1.26, 1.22, 1.20, 1.16, 1.16, 1.12, 2.16, 1.91, 1.62, 1.45,  // 31-40
-    1.34, 1.30, 1.27, 1.25, 1.25, 1.28, 1.34, 1.48, 1.44, 1.41,  // 41-50
-    1.40, 1.36, 1.33, 1.31, 2.35, 1.98, 1.69, 1.65, 1.65, 1.64,  // 51-60
-    1.63, 1.62, 1.85, 1.61, 1.59, 1.59, 1.58, 1.57, 1.56, 1.56,  // 61-70
-    1.56, 1.44, 1.34, 1.30, 1.28, 1.26, 1.27, 1.30, 1.34, 1.49,  // 71-80
-    1.48, 1.47, 1.46, 1.46, 1.45, 1.45, 1.50, 1.50, 1.60, 1.65,  // 81-90
-    1.70, 1.70, 1.70, 1.70, 1.70, 1.70, 1.70, 1.70, 0.00};       // 91-99
-
 char upper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -60,11 +47,6 @@ int lookup(char a, char b) {
 std::string_view elementSymbol(int z) {
   if (z < 1 || z > kMaxElement) return {};
   return kSymbols[static_cast<std::size_t>(z)];
-}
-
-double covalentRadius(int z) {
-  if (z < 0 || z > kMaxElement) return kRadius[0];
-  return kRadius[static_cast<std::size_t>(z)];
 }
 
 int elementFromName(std::string_view name) {

@@ -37,10 +37,6 @@ int elementFromName(std::string_view name);
 // the two characters and " IN IATNMB".
 int iatnmb(Io& io, std::string_view name);
 
-// Covalent radius of element z (A); atomic number 0 (and anything outside 1..99) gives
-// 0.44.
-double covalentRadius(int z);
-
 // Reads the solute in Protein Data Bank layout (see above).
 void pdbin(State& s);
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "energy/covneb.hpp"
 #include "molecule/geometry.hpp"
 #include "molecule/pdb.hpp"
 

@@ -2,6 +2,8 @@
 // Cartesian coordinates.
 #include <gtest/gtest.h>
 
+#include "energy/covneb.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -53,9 +55,6 @@ TEST(ElementFromName, OrganicNamesTwoLetterSymbolsAndFailures) {
   EXPECT_EQ(elementSymbol(17), "Cl");
   EXPECT_EQ(elementSymbol(99), "Es");
   EXPECT_EQ(elementSymbol(100), "");
-  EXPECT_DOUBLE_EQ(covalentRadius(6), 0.77);
-  EXPECT_DOUBLE_EQ(covalentRadius(0), 0.44);
-  EXPECT_DOUBLE_EQ(covalentRadius(99), 0.0);
 }
 
 TEST(PdbLayout, StandardLayoutWithTypeRecords) {
