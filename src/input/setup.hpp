@@ -11,4 +11,17 @@ namespace veka {
 // list; 1 and types above 5 stop the run.
 void buildCutoffLists(State& s);
 
+// Stops with a clear message when the command section asks for a treatment this build
+// does not provide: semi-empirical QM solutes, the GB/SA continuum model, Ewald sums.
+void refuseUnbuiltModels(State& s);
+
+// The system of a gas-phase job (run modes 2 and above, start-up case 4): the solutes
+// from the Z-matrix file, their nonbonded and bonded parameters, the cutoff lists, the
+// molecular weights, the parameter check and the dipole and quadrupole moments.
+void setupGasPhase(State& s);
+
+// Dipole moment (debye) of solute state st (0 reference, 1, 2 perturbed): the sum of the
+// charges times their positions about the centre of mass of the real atoms.
+double dipoleMoment(const State& s, int st);
+
 }  // namespace veka

@@ -15,7 +15,11 @@ void notBuilt(State& s, const char* what) {
 void setupSystem(State& s) {
   readCommandSection(s);
   writeBanner(s);
-  buildCutoffLists(s);
+  refuseUnbuiltModels(s);
+  if (s.control.runMode >= 2)
+    setupGasPhase(s);
+  else
+    buildCutoffLists(s);
 }
 
 bool dispatchJob(State& s) {
