@@ -16,7 +16,7 @@ void setupSystem(State& s) {
   readCommandSection(s);
   writeBanner(s);
   refuseUnbuiltModels(s);
-  if (s.control.runMode >= 2)
+  if (s.control.runMode >= 2 && s.control.runMode <= 7)
     setupGasPhase(s);
   else
     buildCutoffLists(s);

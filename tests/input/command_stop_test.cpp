@@ -58,7 +58,8 @@ TEST(CommandSectionStops, CutoffTypeIsCheckedDuringTheSetUp) {
 
 TEST(CommandSectionStops, ShortFileAndBadFieldAreInputErrorsNamingTheRecord) {
   std::string cs = commandSection();
-  Job shortJob(cs.substr(0, cs.rfind('\n', cs.find("Structure output")) + 1));  // 69 lines
+  Job shortJob(cs.substr(0, cs.rfind('\n', cs.find("Structure output")) + 1), Job::methanol(),
+               "");  // 69 lines and no force field
   RunResult r = shortJob.run();
   EXPECT_EQ(r.status, 255);
   EXPECT_NE(r.err.find("par.txt (unit 27), record 70: end of file"), std::string::npos) << r.err;

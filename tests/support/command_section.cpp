@@ -67,7 +67,6 @@ std::string commandSection(const std::map<int, std::string>& records, const std:
                               : std::string(kRecords[static_cast<std::size_t>(n - 1)].data)) +
          "\n";
   }
-  s += "Free line 72\nFree line 73\n";
   return s;
 }
 

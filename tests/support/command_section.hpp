@@ -12,7 +12,8 @@ namespace veka::test {
 std::string defaultRecord(int n);
 
 // The 71 lines of a command section, each data line taken from `records` when present
-// there, else the default; then the two free lines 72 and 73.
+// there, else the default. A parameter file continues with the force-field file, whose two
+// header lines are lines 72 and 73.
 std::string commandSection(const std::map<int, std::string>& records = {},
                            const std::string& title = "VEKA test command section");
 

@@ -6,7 +6,16 @@ Job::Job(const std::string& commandSection, const std::string& solute,
          const std::string& forceField) {
   writeFile(file("par.txt"), commandSection + forceField);
   writeFile(file("zmat.txt"), solute);
-  for (const char* f : {"bang.txt", "water.txt", "org1.txt", "org2.txt"}) writeFile(file(f), "");
+  writeFile(file("bang.txt"), readFile(sourceData("forcefield/opls-aa-bonded.par")));
+  for (const char* f : {"water.txt", "org1.txt", "org2.txt"}) writeFile(file(f), "");
+}
+
+std::string Job::methanol() {
+  return readFile(sourceData("examples/methanol/methanol.z"));
+}
+
+std::string Job::opls() {
+  return readFile(sourceData("forcefield/opls-aa.par"));
 }
 
 std::vector<std::string> Job::fileArgs() const {

@@ -11,10 +11,14 @@ namespace veka::test {
 
 class Job {
  public:
-  // Writes par.txt (command section + `forceField`), zmat.txt (`solute`) and empty
-  // bang.txt, water.txt, org1.txt, org2.txt into a fresh directory.
-  explicit Job(const std::string& commandSection, const std::string& solute = "Test solute\n",
-               const std::string& forceField = "");
+  // Writes par.txt (command section + `forceField`), zmat.txt (`solute`), bang.txt (the
+  // project's bond and angle file) and empty water.txt, org1.txt, org2.txt into a fresh
+  // directory. By default the solute is the example methanol and the force field the
+  // project's OPLS-AA table.
+  explicit Job(const std::string& commandSection, const std::string& solute = methanol(),
+               const std::string& forceField = opls());
+  static std::string methanol();
+  static std::string opls();
   const std::string& dir() const { return tmp_.path(); }
   std::string file(const std::string& name) const { return tmp_.file(name); }
   // The file options naming every file of the directory (out.txt is the listing).
