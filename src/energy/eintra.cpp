@@ -20,9 +20,12 @@ inline std::size_t st(int k) {
 }
 
 // True when state k has energies of its own: the reference state always, a perturbed
-// state when its coupling value differs from the reference one.
+// state when its coupling value differs from the reference one and the run perturbs at
+// all (the no-perturbation flag, set for every job that is not a Monte Carlo run, limits
+// the energy to the reference state; the command-line numbers of such jobs are not
+// coupling values).
 bool ownState(const State& s, int k) {
-  return k == 0 || s.geom.rc(k) != s.geom.RC0;
+  return k == 0 || (s.geom.noPert == 0 && s.geom.rc(k) != s.geom.RC0);
 }
 
 // Sum of K (x - x0)^2 over n entries (bonds or angles), in four partial sums (entries

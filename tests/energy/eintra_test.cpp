@@ -213,6 +213,21 @@ TEST(Eintra, EqualCouplingValuesCopyTheReferenceSums) {
   EXPECT_NE(s.dihcom.PHI[1](1), s.dihcom.PHI[0](1));
 }
 
+TEST(Eintra, NoPerturbationFlagCopiesTheReferenceWhateverTheCouplingValues) {
+  // Gas-phase jobs use the command-line numbers for other things: RC1 = 2 here must not
+  // bring state 2's (stale) parameters into play.
+  Torsion4 t({0.5, 1.0, 1.6, 0.0});
+  t.bond(2, 3, 300.0, 1.4);
+  t.lambdas(10.0, 2.0, 37.0);
+  t.s.geom.noPert = 1;
+  t.s.bndcom.KB[1](1) = 1.0e6;
+  t.s.bndcom.KB[2](1) = 7.0;
+  eintra(t.s, 0);
+  EXPECT_EQ(t.s.bndcom.EBNNE1, t.s.bndcom.EBNDNE);
+  EXPECT_EQ(t.s.bndcom.EBNNE2, t.s.bndcom.EBNDNE);
+  EXPECT_EQ(t.s.dihcom.EDINE2, t.s.dihcom.EDIHNE);
+}
+
 TEST(Eintra, UpaddLeavesPerturbedValuesAloneWithoutPerturbation) {
   Torsion4 t({0.0, 0.0, 1.0, 0.0});
   t.s.dihcom.PHI[1](1) = 42.0;
