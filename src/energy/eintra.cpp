@@ -7,13 +7,12 @@
 #include <cstdint>
 
 #include "energy/pairkernel.hpp"
+#include "energy/terms.hpp"
 #include "molecule/geometry.hpp"
 
 namespace veka {
 
 namespace {
-
-constexpr int kRestraintType = 500;  // torsion type of a harmonic dihedral restraint
 
 inline std::size_t st(int k) {
   return static_cast<std::size_t>(k);
@@ -35,40 +34,12 @@ double harmonicSum(const double* k, const double* x, const double* x0, int n) {
   int m = 0;
   for (; m + 4 <= n; m += 4)
     for (int r = 0; r < 4; ++r) {
-      const double d = x[m + r] - x0[m + r];
-      e[r] += k[m + r] * d * d;
+      e[r] += harmonicTerm(k[m + r], x[m + r], x0[m + r]);
     }
   for (; m < n; ++m) {
-    const double d = x[m] - x0[m];
-    e[0] += k[m] * d * d;
+    e[0] += harmonicTerm(k[m], x[m], x0[m]);
   }
   return (e[0] + e[1]) + (e[2] + e[3]);
-}
-
-// One Fourier torsion from cos(phi) (and phi itself for a term with a phase): the multiple
-// angles of a zero phase come from the Chebyshev polynomials of cos(phi), so that such a
-// term costs no further trigonometric function.
-double fourierTerm(const Dihcom& d, std::size_t k, int n, double c, double phi, bool constV4) {
-  const double v1 = d.V1[k](n), v2 = d.V2[k](n), v3 = d.V3[k](n), v4 = d.V4[k](n);
-  double e = 0.0;
-  if (v1 != 0.0) {
-    const double f = d.F1[k](n);
-    e += v1 * (1.0 + (f == 0.0 ? c : std::cos(phi + f)));
-  }
-  if (v2 != 0.0) {
-    const double f = d.F2[k](n);
-    e += v2 * (1.0 - (f == 0.0 ? 2.0 * c * c - 1.0 : std::cos(2.0 * phi + f)));
-  }
-  if (v3 != 0.0) {
-    const double f = d.F3[k](n);
-    e += v3 * (1.0 + (f == 0.0 ? c * (4.0 * c * c - 3.0) : std::cos(3.0 * phi + f)));
-  }
-  e *= 0.5;
-  if (v4 != 0.0) {
-    const double c2 = c * c;
-    e += constV4 ? v4 : 0.5 * v4 * (1.0 - (8.0 * c2 * (c2 - 1.0) + 1.0));
-  }
-  return e;
 }
 
 double torsionSum(Dihcom& d, std::size_t k) {
@@ -77,12 +48,10 @@ double torsionSum(Dihcom& d, std::size_t k) {
   const double* phi = d.PHI[k].data();
   sinCos(phi, d.sinPhi.data(), d.cosPhi.data(), nd);
   const double* c = d.cosPhi.data();
-  const int* t0 = d.ITOR0.data();
-  const int* t1 = d.ITOR1.data();
   const bool constV4 = d.constV4 != 0;
   double e[2] = {0.0, 0.0};  // even and odd entries
   for (int m = 0; m < nd; ++m) {
-    if (t0[m] == kRestraintType || t0[m] + t1[m] == 0) continue;
+    if (!isTorsion(d, m + 1)) continue;
     e[m & 1] += std::min(fourierTerm(d, k, m + 1, c[m], phi[m], constV4), d.chop);
   }
   return e[0] + e[1];

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "energy/covneb.hpp"
 #include "format/record.hpp"
@@ -17,12 +16,12 @@ constexpr int kPartnersPerLine = 20;
 
 // Marks of the atoms after atom i while its partners are collected.
 struct Marks {
-  std::vector<std::uint8_t> included, near, is14, ewald;
-  explicit Marks(int n)
-      : included(static_cast<std::size_t>(n) + 1),
-        near(static_cast<std::size_t>(n) + 1),
-        is14(static_cast<std::size_t>(n) + 1),
-        ewald(static_cast<std::size_t>(n) + 1) {}
+  std::uint8_t *included, *near, *is14, *ewald;  // element j for atom j
+  explicit Marks(Nbcom& nb)
+      : included(nb.markIncluded.data()),
+        near(nb.markNear.data()),
+        is14(nb.mark14.data()),
+        ewald(nb.markEwald.data()) {}
 };
 
 [[noreturn]] void stopPairs(State& s, bool quiet, const std::string& message) {
@@ -144,7 +143,7 @@ void nbpair(State& s, bool quiet) {
   const Zmat& z = s.zmat;
   const int n = z.NSATM;
   const bool ewald = s.cutoff.ewald == 1;
-  Marks m(n);
+  Marks m(s.nbcom);
   if (!quiet) {
     s.io.list("");
     s.io.list(" Non-bonded Pairs List (Except Inter-solute)");

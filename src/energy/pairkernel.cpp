@@ -1,4 +1,5 @@
 #include "energy/pairkernel.hpp"
+#include "energy/terms.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -22,11 +23,8 @@ inline double pairTerm(const PairInput& in, int n) {
   const double* w = in.ac + 2 * in.pj[n];
   const int kind = (in.f14[n] & 1) | ((in.ewx[n] & 1) << 1);
   const double dx = u[0] - v[0], dy = u[1] - v[1], dz = u[2] - v[2];
-  const double r2 = std::max(dx * dx + dy * dy + dz * dz, kR2Floor);
-  const double ri2 = 1.0 / r2;
-  const double ri = std::sqrt(ri2);
-  const double ri6 = ri2 * ri2 * ri2;
-  return in.sc[kind] * u[3] * v[3] * ri + in.sl[kind] * (p[0] * w[0] * ri6 - p[1] * w[1]) * ri6;
+  return veka::pairTerm(dx * dx + dy * dy + dz * dz, in.sc[kind] * u[3], v[3], in.sl[kind], p[0],
+                        w[0], p[1], w[1]);
 }
 
 void pairTermsScalar(const PairInput& in, int n0, int from, int m, double* e) {

@@ -4,15 +4,14 @@
 #include <cmath>
 #include <cstddef>
 
+#include "energy/terms.hpp"
 #include "molecule/params.hpp"
 
 namespace veka {
 
 namespace {
 
-constexpr double kR2Floor = 1.0e-6;
 constexpr int kMarker = 9999;        // atom field of a position or centroid restraint
-constexpr int kRestraintType = 500;  // torsion type of a harmonic dihedral restraint
 
 inline std::size_t st(int k) {
   return static_cast<std::size_t>(k);
@@ -73,9 +72,8 @@ double flatBottom(double r, double lower, double upper, double k) {
 void addDihedralRestraints(const State& s, std::array<double, 3>& e) {
   const Dihcom& d = s.dihcom;
   for (int n = 1; n <= d.NDIH; ++n) {
-    if (d.ITOR0(n) != kRestraintType) continue;
-    const double dp = d.PHI[0](n) - d.V1[0](n);
-    const double en = d.V4[0](n) * dp * dp;
+    if (d.ITOR0(n) != kDihedralRestraintType) continue;
+    const double en = dihedralRestraintTerm(d, n, d.PHI[0](n));
     e[0] += en;
     if (s.geom.RC1 != s.geom.RC0) e[1] += en;
     if (s.geom.RC2 != s.geom.RC0) e[2] += en;
@@ -109,12 +107,11 @@ PairSums interPairs(const State& s, int k, const Image& img) {
           if (z.ITYPE(j) == -1) continue;
           double dx = c.x(i) - c.x(j), dy = c.y(i) - c.y(j), dz = c.z(i) - c.z(j);
           img.apply(dx, dy, dz);
-          const double r2 = std::max(dx * dx + dy * dy + dz * dz, kR2Floor);
           const int sj = slot(j);
-          const double ri2 = 1.0 / r2, ri6 = ri2 * ri2 * ri2;
-          const double qq = qi * p.Q(sj);
-          el += (ai * p.A(sj) * ri6 - ci * p.C(sj)) * ri6;
-          ec += qq * std::sqrt(ri2) + krf * r2 * qq;
+          const InterPair t = interPairTerm(dx * dx + dy * dy + dz * dz, qi, p.Q(sj), krf, ai,
+                                            p.A(sj), ci, p.C(sj));
+          el += t.lj;
+          ec += t.coul;
         }
         sum.total += ec + el;
         if (sel) sum.coul += ec, sum.lj += el;
@@ -143,8 +140,7 @@ double polarisation(const State& s, int k, const Image& img) {
           if (q == 0.0) continue;
           double dx = c.x(i) - c.x(j), dy = c.y(i) - c.y(j), dz = c.z(i) - c.z(j);
           img.apply(dx, dy, dz);
-          const double r2 = std::max(dx * dx + dy * dy + dz * dz, kR2Floor);
-          const double f = q / (r2 * std::sqrt(r2));
+          const double f = fieldFactor(dx * dx + dy * dy + dz * dz, q);
           fx += f * dx, fy += f * dy, fz += f * dz;
         }
       }
@@ -156,30 +152,28 @@ double polarisation(const State& s, int k, const Image& img) {
 
 }  // namespace
 
-std::array<double, 3> restraintEnergies(const State& s) {
+double restraintTerm(const State& s, int n, int k) {
   const Nbcon& c = s.nbcon;
-  const auto& xyz = s.solcor.xyz;
+  const Xyz& x = s.solcor.xyz[st(k)];
+  const int i = c.IBC(n), j = c.JBC(n);
+  const double r0 = c.RBC0(n), p[3] = {c.PBC1(n), c.PBC2(n), c.PBC3(n)};
+  if (j == kMarker) return positionTerm(x, i, r0, p[0], p[1], p[2]);
+  if (i == kMarker) {
+    if (static_cast<int>(p[0]) == 0) return 0.0;
+    return centroidTerm(s.solcor.xyz[0], j, r0, p);
+  }
+  if (r0 >= 0.0) {
+    const double d = std::sqrt(dist2(x, i, j)) - r0;
+    return p[k] * d * d;
+  }
+  return k == 0 ? flatBottom(std::sqrt(dist2(x, i, j)), p[0], p[1], p[2]) : 0.0;
+}
+
+std::array<double, 3> restraintEnergies(const State& s) {
   const int states = stateCount(s);
   std::array<double, 3> e{};
-  for (int n = 1; n <= c.NBC; ++n) {
-    const int i = c.IBC(n), j = c.JBC(n);
-    const double r0 = c.RBC0(n), p[3] = {c.PBC1(n), c.PBC2(n), c.PBC3(n)};
-    if (j == kMarker) {
-      for (int k = 0; k < states; ++k)
-        e[st(k)] += positionTerm(xyz[st(k)], i, r0, p[0], p[1], p[2]);
-    } else if (i == kMarker) {
-      if (static_cast<int>(p[0]) == 0) continue;
-      const double en = centroidTerm(xyz[0], j, r0, p);
-      for (double& v : e) v += en;
-    } else if (r0 >= 0.0) {
-      for (int k = 0; k < states; ++k) {
-        const double d = std::sqrt(dist2(xyz[st(k)], i, j)) - r0;
-        e[st(k)] += p[k] * d * d;
-      }
-    } else {
-      e[0] += flatBottom(std::sqrt(dist2(xyz[0], i, j)), p[0], p[1], p[2]);
-    }
-  }
+  for (int n = 1; n <= s.nbcon.NBC; ++n)
+    for (int k = 0; k < states; ++k) e[st(k)] += restraintTerm(s, n, k);
   addDihedralRestraints(s, e);
   if (s.geom.noPert) e[1] = e[2] = e[0];
   return e;

@@ -35,6 +35,12 @@ namespace veka {
 // Restraint energies of the three states (the three EBC sums without storing them).
 std::array<double, 3> restraintEnergies(const State& s);
 
+// What restraint record n adds to the restraint sum of state k (0, 1, 2) on the current
+// coordinates: position and distance forms on state k's coordinates, the centroid form on
+// the reference coordinates for every state, the flat-bottomed form to the reference sum
+// only. Dihedral restraints are not records: see `dihedralRestraintTerm` (terms.hpp).
+double restraintTerm(const State& s, int n, int k);
+
 // EBCNEW/EBCNE1/EBCNE2 and EXXNEW/EXXNE1/EXXNE2 (restraints plus pairs), EXXC and EXXL.
 void xxpot(State& s);
 

@@ -2,6 +2,7 @@
 // start and passes by reference; every subsystem reads and writes the fields it needs.
 #pragma once
 
+#include "optimize/optstate.hpp"
 #include "state/control.hpp"
 #include "state/energy.hpp"
 #include "state/io.hpp"
@@ -39,6 +40,7 @@ struct State {
   Covnbr covnbr;
   Nbcon nbcon;
   Energy energy;
+  Optim optim;  // optimiser settings, variables and work arrays (run modes 2, 3, 5, 6)
 
   double CPU = 0.0;  // CPU-time reading at start (s)
   Chars<80> programName;

@@ -70,6 +70,9 @@ struct Nbcom {
   // atom i at 4 i and (A, C) at 2 i, so that one atom's values are adjacent.
   std::array<double, 4 * (MAXATM + 1)> wxyzq{};
   std::array<double, 2 * (MAXATM + 1)> wac{};
+  // Work arrays of the pair-list builder: marks of the atoms after the current one
+  // (element j for atom j), so that rebuilding the list allocates nothing.
+  std::array<std::uint8_t, MAXATM + 1> markIncluded{}, markNear{}, mark14{}, markEwald{};
   double ENBNE = 0, ENBNE1 = 0, ENBNE2 = 0;
   double ENBOL = 0, ENBOL1 = 0, ENBOL2 = 0;
 };
