@@ -26,7 +26,7 @@ std::vector<double> finalFrequencies(const std::string& listing) {
 }
 
 TEST(RunMode4, WaterAtItsMinimumHasThreeRealModesAndThermochemistry) {
-  Job job(commandSection({{8, "  0  1  2  1.0000  500.0000"}}),
+  Job job(commandSection({{8, "  0  1  2    1.0000  500.0000"}}),
           readFile(testData("normalmodes/data/water_min.z")));
   const RunResult r = job.run("400");
   ASSERT_EQ(r.status, 0) << r.err;
