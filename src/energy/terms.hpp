@@ -73,8 +73,8 @@ inline double dihedralRestraintTerm(const Dihcom& d, int n, double phi) {
 // Intrasolute pair term sqi qj / r + sl (Ai Aj / r^6 - Ci Cj) / r^6, with r^2 bounded below
 // by 1e-6; sqi is the first atom's charge already multiplied by the Coulomb scale factor
 // of the pair (1-4 scale / DIELEC or 1 / DIELEC), sl the Lennard-Jones scale factor.
-inline double pairTerm(double r2, double sqi, double qj, double sl, double ai, double aj,
-                       double ci, double cj) {
+inline double pairTerm(double r2, double sqi, double qj, double sl, double ai, double aj, double ci,
+                       double cj) {
   r2 = std::max(r2, kPairR2Floor);
   const double ri2 = 1.0 / r2;
   const double ri = std::sqrt(ri2);
@@ -87,8 +87,8 @@ inline double pairTerm(double r2, double sqi, double qj, double sl, double ai, d
 struct InterPair {
   double coul = 0.0, lj = 0.0;
 };
-inline InterPair interPairTerm(double r2, double qid, double qj, double krf, double ai,
-                               double aj, double ci, double cj) {
+inline InterPair interPairTerm(double r2, double qid, double qj, double krf, double ai, double aj,
+                               double ci, double cj) {
   r2 = std::max(r2, kPairR2Floor);
   const double ri2 = 1.0 / r2, ri6 = ri2 * ri2 * ri2;
   const double qq = qid * qj;

@@ -11,7 +11,7 @@ namespace veka {
 
 namespace {
 
-constexpr int kMarker = 9999;        // atom field of a position or centroid restraint
+constexpr int kMarker = 9999;  // atom field of a position or centroid restraint
 
 inline std::size_t st(int k) {
   return static_cast<std::size_t>(k);

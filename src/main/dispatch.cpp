@@ -5,6 +5,7 @@
 #include "input/command.hpp"
 #include "input/setup.hpp"
 #include "normalmodes/calfreq.hpp"
+#include "optimize/driver.hpp"
 
 namespace veka {
 
@@ -26,9 +27,11 @@ void setupSystem(State& s) {
 bool dispatchJob(State& s) {
   switch (s.control.runMode) {
     case 2:
-      notBuilt(s, "Run mode 2 (gas-phase optimization)");
     case 3:
-      notBuilt(s, "Run mode 3 (bond, angle or dihedral scan)");
+      // The normal-mode analysis of the optimised structure when the command section asks
+      // for it; not after a refusal, which leaves the structure unoptimised.
+      if (optmiz(s) && s.nmode.sw(1) == 1) normalModes(s);
+      return true;
     case 4:
       normalModes(s);
       return true;

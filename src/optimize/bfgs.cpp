@@ -171,11 +171,7 @@ Result bfgs(Objective& obj, const Problem& p, const Settings& s, Workspace& ws, 
     if (relativeMax(n, xi, x) < TOLX) return f.result(its, fp, OK);
     for (int i = 0; i < n; ++i) dg[i] = g[i];
     f.gradient(x, g);
-    const double den = std::max(fp, 1.0);
-    double test = 0.0;
-    for (int i = 0; i < n; ++i)
-      test = std::max(test, std::abs(g[i]) * std::max(std::abs(x[i]), 1.0) / den);
-    if (test < s.tol) return f.result(its, fp, OK);
+    if (detail::scaledGradient(n, g, x, fp) < s.tol) return f.result(its, fp, OK);
     for (int i = 0; i < n; ++i) dg[i] = g[i] - dg[i];
     update(n, h, xi, dg, hdg);
     negProduct(n, h, g, xi);

@@ -4,9 +4,17 @@
 // Each iteration minimises exactly along the current direction (bracketing plus Brent)
 // and builds the next direction from the new gradient; a direction that is not downhill
 // is replaced by steepest descent. The run converges when an iteration's decrease meets
-// the fractional test or the gradient is exactly zero; after maxIter iterations it stops
-// with the LIMIT flag and "CONGRD EXCEEDED MAXIMUM ITERATION." on the listing.
+// the fractional test and the gradient at the new point the scaled test of BFGS,
+// max_i |g_i| max(|x_i|, 1) / max(f, 1) below the square root of the tolerance, or when
+// the gradient is exactly zero; after maxIter iterations it stops with the LIMIT flag and
+// "CONGRD EXCEEDED MAXIMUM ITERATION." on the listing. The decrease alone ends a run too
+// early on an ill-conditioned energy, such as a molecule's stiff bonds beside the soft
+// rotations of a complex, where a step along a poor direction decreases it very little.
+// The gradient is asked for the square root of the tolerance only: a line minimisation
+// from values locates its minimum to about the square root of the precision of the
+// values, so the gradient along the line cannot be brought much lower.
 #include <algorithm>
+#include <cmath>
 
 #include "optimize/detail.hpp"
 
@@ -32,9 +40,11 @@ Result congrd(Objective& obj, const Problem& p, const Settings& s, Workspace& ws
   }
   for (int iter = 1; iter <= s.maxIter; ++iter) {
     const double fret = detail::lineMinimize(f, n, x, xi, fp, trial);
-    if (detail::converged(fp, fret, s.tol)) return f.result(iter, fret, OK);
-    fp = fret;
     f.gradient(x, xi);
+    if (detail::converged(fp, fret, s.tol) &&
+        detail::scaledGradient(n, xi, x, fret) < std::sqrt(s.tol))
+      return f.result(iter, fret, OK);
+    fp = fret;
     double gg = 0.0, dgg = 0.0;
     for (int i = 0; i < n; ++i) {
       gg += g[i] * g[i];

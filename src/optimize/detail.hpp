@@ -42,6 +42,9 @@ bool outOfRange(Counted& f, const Problem& p, Io& io, std::string_view tooMany, 
 // Fractional-decrease test: 2|a - b| <= tol (|a| + |b| + 1e-10).
 bool converged(double a, double b, double tol);
 
+// Scaled gradient max_i |g_i| max(|x_i|, 1) / max(f, 1) (the gradient test of BFGS).
+double scaledGradient(int n, const double* g, const double* x, double f);
+
 // Relative tolerance of the Brent line minimisation on the step multiplier.
 inline constexpr double LINE_TOL = 1e-6;
 

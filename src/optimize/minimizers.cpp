@@ -1,5 +1,6 @@
 #include "optimize/minimizers.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -40,6 +41,14 @@ bool outOfRange(Counted& f, const Problem& p, Io& io, std::string_view tooMany, 
 
 bool converged(double a, double b, double tol) {
   return 2.0 * std::abs(a - b) <= tol * (std::abs(a) + std::abs(b) + 1e-10);
+}
+
+double scaledGradient(int n, const double* g, const double* x, double f) {
+  const double den = std::max(f, 1.0);
+  double test = 0.0;
+  for (int i = 0; i < n; ++i)
+    test = std::max(test, std::abs(g[i]) * std::max(std::abs(x[i]), 1.0) / den);
+  return test;
 }
 
 }  // namespace detail

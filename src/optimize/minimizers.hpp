@@ -28,7 +28,8 @@
 //   simplex, powell, flepo, congrd: fractional decrease of the objective,
 //       converged when 2|f_old - f_new| <= tol (|f_old| + |f_new| + 1e-10);
 //       for the simplex f_old, f_new are its highest and lowest vertex, for the others
-//       the values before and after one iteration.
+//       the values before and after one iteration; congrd also needs the gradient test
+//       of bfgs, against sqrt(tol), at the new point.
 //   hooke: the relative step length, which starts at rho and is multiplied by rho
 //       together with the steps, ends the search when it falls to tol.
 //   bfgs: gradient test max_i |g_i| max(|x_i|, 1) / max(f, 1) < tol.

@@ -50,9 +50,9 @@ struct Optim {
   // The variables: variable bonds (A), then angles, then dihedrals (radians) of the
   // Z-matrix in the order of the variable lists, independent entries only.
   int nvar = 0;
-  Array1<int, MAXOPT> kind{};   // VarKind
-  Array1<int, MAXOPT> entry{};  // index in the bond, angle or dihedral list
-  Array1<int, MAXOPT> atom{};   // the Z-matrix atom whose coordinate it is
+  Array1<int, MAXOPT> kind{};       // VarKind
+  Array1<int, MAXOPT> entry{};      // index in the bond, angle or dihedral list
+  Array1<int, MAXOPT> atom{};       // the Z-matrix atom whose coordinate it is
   Array1<int, MAXOPT> firstAtom{};  // lowest atom whose position the variable moves
   Array1<double, MAXOPT> x{}, lower{}, upper{};
   // Atoms of the dependent entries that copy each variable: dependents of variable k are
@@ -69,8 +69,8 @@ struct Optim {
   // Scan (run mode 3).
   int scanType = 0;  // 1 bond, 2 angle, 3 dihedral
   int scanAtom = 0;
-  int scanVar = 0;   // variable number of the scanned coordinate
-  int nscan = 0;     // steps
+  int scanVar = 0;  // variable number of the scanned coordinate
+  int nscan = 0;    // steps
   double scanStep = 0.0;
   Array1<double, MAXSCAN> scanValue{}, scanDipole{}, scanEnergy{};
 

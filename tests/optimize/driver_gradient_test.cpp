@@ -1,0 +1,272 @@
+// The gradient of the optimiser's energy function: the per-atom Cartesian gradient
+// against the same differences taken on whole energies, the gradient in the variables
+// against fine central differences of the energy function, dependent entries, and the
+// absence of allocations in the energy function, the gradient and the minimiser.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <random>
+#include <vector>
+
+#include "driver_fixture.hpp"
+#include "energy/eintra.hpp"
+#include "energy/gasphase.hpp"
+#include "energy/nbpair.hpp"
+#include "optimize/cartgrad.hpp"
+
+namespace {
+std::atomic<long long> gAllocations{0};
+}  // namespace
+
+// Every allocation of the test program is counted. (The replaced pair is malloc/free;
+// g++ cannot see that the two belong together once they are inlined.)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t n) {
+  ++gAllocations;
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+#pragma GCC diagnostic pop
+
+namespace veka {
+namespace {
+
+using test::GasJob;
+using test::optJob;
+
+constexpr double kTwoPi = 6.283185307179586;
+
+// Random changes of every variable (bonds 0.05 A, angles 6 degrees, dihedrals 40
+// degrees), written into the Z-matrix and built.
+void displace(State& s, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  Optim& o = s.optim;
+  for (int k = 1; k <= o.nvar; ++k)
+    o.x(k) += (o.kind(k) == kVarBond ? 0.05 : o.kind(k) == kVarAngle ? 0.1 : 0.7) * u(rng);
+  applyAll(s);
+  setActive(s);
+  energyAt(s, o.xa.data());
+}
+
+// The whole energy on the Cartesian coordinates: the variable entries of the term lists
+// from the coordinates (a dihedral on the branch of its Z-matrix value), then the full
+// gas-phase energy, which takes the additional entries from the coordinates itself.
+double wholeEnergy(State& s) {
+  const Xyz& c = s.solcor.xyz[0];
+  Bndcom& b = s.bndcom;
+  Angcom& a = s.angcom;
+  Dihcom& d = s.dihcom;
+  for (int n = 1; n <= b.NVBND; ++n) b.RB[0](n) = distance(atom(c, b.IB1(n)), atom(c, b.IB2(n)));
+  for (int n = 1; n <= a.NVANG; ++n)
+    a.TH[0](n) = bondAngle(atom(c, a.IA1(n)), atom(c, a.IA2(n)), atom(c, a.IA3(n)));
+  for (int n = 1; n <= d.NVDIH; ++n) {
+    const double phi =
+        dihedral(atom(c, d.ID1(n)), atom(c, d.ID2(n)), atom(c, d.ID3(n)), atom(c, d.ID4(n)));
+    const double zv = s.zmat.DIH(d.ID4(n));
+    d.PHI[0](n) = phi + kTwoPi * std::nearbyint((zv - phi) / kTwoPi);
+  }
+  return gasPhaseEnergy(s);
+}
+
+// Cartesian gradient from whole energies with the same displacements.
+std::vector<double> wholeGradient(State& s) {
+  Xyz& c = s.solcor.xyz[0];
+  std::vector<double> g;
+  for (int i = 1; i <= s.zmat.NSATM; ++i)
+    for (double* v : {&c.x(i), &c.y(i), &c.z(i)}) {
+      const double v0 = *v;
+      *v = v0 + kGradStep;
+      const double ep = wholeEnergy(s);
+      *v = v0 - kGradStep;
+      const double em = wholeEnergy(s);
+      *v = v0;
+      g.push_back((ep - em) * 0.5 / kGradStep);
+    }
+  zmatTermValues(s);
+  return g;
+}
+
+std::vector<double> perAtomGradient(State& s) {
+  cartesianGradient(s, kGradStep, Difference::Central);
+  std::vector<double> g;
+  const Xyz& gr = s.optim.grad;
+  for (int i = 1; i <= s.zmat.NSATM; ++i)
+    for (double v : {gr.x(i), gr.y(i), gr.z(i)}) g.push_back(v);
+  return g;
+}
+
+void expectSameGradient(State& s, const char* what) {
+  const std::vector<double> local = perAtomGradient(s);
+  const std::vector<double> whole = wholeGradient(s);
+  ASSERT_EQ(local.size(), whole.size());
+  double largest = 0.0;
+  for (std::size_t k = 0; k < local.size(); ++k) {
+    EXPECT_NEAR(local[k], whole[k], 1e-8 + 1e-10 * std::fabs(whole[k]))
+        << what << ": atom " << k / 3 + 1 << " axis " << k % 3;
+    largest = std::max(largest, std::fabs(whole[k]));
+  }
+  EXPECT_GT(largest, 1.0) << what << ": the displaced geometry should have real forces";
+}
+
+// Makes dihedral n a harmonic dihedral restraint V4 (phi - V1)^2.
+void makeDihedralRestraint(State& s, int n, double target, double k) {
+  Dihcom& d = s.dihcom;
+  d.ITOR0(n) = d.ITOR1(n) = 500;
+  d.V1[0](n) = target;
+  d.V4[0](n) = k;
+  s.optim.termsBuilt = false;
+}
+
+TEST(DriverGradient, PerAtomTermsGiveTheWholeEnergyDifferences) {
+  {  // ring closure: additional bonds, angles and dihedrals
+    GasJob job = optJob("cyclohexane.z");
+    State& s = job.state();
+    ASSERT_GT(s.dihcom.NDIH, s.dihcom.NVDIH);  // a dihedral restraint on an additional one
+    makeDihedralRestraint(s, s.dihcom.NDIH, -170.0 / test::kDeg, 2.0);
+    collectVariables(s);
+    displace(s, 1);
+    expectSameGradient(s, "cyclohexane");
+  }
+  {  // two solutes with a distance restraint and solute polarisation
+    GasJob job = optJob("complex.z", "BFGS ", 2, {{35, "NONE    1     1.0000     0.0000"}});
+    State& s = job.state();
+    ASSERT_TRUE(s.potpar.polarisable);
+    collectVariables(s);
+    displace(s, 2);
+    ASSERT_NE(s.energy.EPONEW, 0.0);
+    expectSameGradient(s, "complex");
+  }
+  {  // position, centroid, distance and flat-bottomed restraints; a dihedral restraint on
+     // a variable dihedral whose Z-matrix value lies outside (-180, 180]
+    GasJob job(GasJob::data("methanol_water_restrained.z"), [] {
+      GasJob::Options o;
+      o.runMode = 2;
+      o.listLevel = 1;
+      return o;
+    }());
+    State& s = job.state();
+    collectVariables(s);
+    makeDihedralRestraint(s, s.dihcom.NVDIH, 200.0 / test::kDeg, 3.0);
+    s.zmat.DIH(s.dihcom.ID4(s.dihcom.NVDIH)) += kTwoPi;  // same geometry, other branch
+    collectVariables(s);
+    displace(s, 3);
+    ASSERT_GT(s.nbcon.EBCNEW, 0.0);
+    expectSameGradient(s, "restrained complex");
+  }
+}
+
+// The gradient in the variables with Cartesian and B-matrix displacements of +-step,
+// from plain central differences.
+std::vector<double> centralGradient(State& s, std::vector<double>& x, double step) {
+  std::vector<double> g(x.size());
+  buildGeometry(s, applyActive(s, x.data()));
+  cartesianGradient(s, step, Difference::Central);
+  variableGradient(s, g.data(), step, Difference::Central);
+  return g;
+}
+
+// Fine central differences of the energy function in the variables (step 1e-5, whose
+// own error is far below the tolerances) against the gradient of the optimiser, which
+// agrees to 1e-5 of the largest component. Plain central differences over +-0.01 differ
+// by their truncation error (a few parts in 10^4 here, close contacts making the
+// Lennard-Jones terms steep), which falls a hundredfold with the step: nothing but that
+// error term, which the optimiser's extrapolation removes, separates them.
+void expectGradientMatches(const std::string& file, unsigned seed) {
+  GasJob job = optJob(file);
+  State& s = job.state();
+  collectVariables(s);
+  displace(s, seed);
+  Optim& o = s.optim;
+  std::vector<double> x(o.xa.begin(), o.xa.begin() + o.nact), g(x.size()), ref(x.size());
+  gradientAt(s, x.data(), g.data());
+  double largest = 0.0;
+  for (std::size_t k = 0; k < x.size(); ++k) {
+    const double h = 1e-5, v = x[k];
+    x[k] = v + h;
+    const double ep = energyAt(s, x.data());
+    x[k] = v - h;
+    const double em = energyAt(s, x.data());
+    x[k] = v;
+    ref[k] = (ep - em) / (2.0 * h);
+    largest = std::max(largest, std::fabs(ref[k]));
+  }
+  auto worst = [&](const std::vector<double>& gr) {
+    double w = 0.0;
+    for (std::size_t k = 0; k < x.size(); ++k) w = std::max(w, std::fabs(gr[k] - ref[k]));
+    return w / largest;
+  };
+  EXPECT_LE(worst(g), 1e-5) << file;
+  const double coarse = worst(centralGradient(s, x, kGradStep));
+  const double fine = worst(centralGradient(s, x, 0.1 * kGradStep));
+  EXPECT_GT(coarse, 1e-4) << file;
+  EXPECT_GT(coarse / fine, 60.0) << file << ": the difference should be O(step^2)";
+  EXPECT_LT(coarse / fine, 140.0) << file << ": the difference should be O(step^2)";
+  EXPECT_GT(largest, 10.0) << file;
+}
+
+TEST(DriverGradient, AgreesWithCentralDifferencesOfTheEnergyFunction) {
+  expectGradientMatches("butane_anti.z", 11);
+  expectGradientMatches("cyclohexane.z", 12);
+  expectGradientMatches("complex.z", 13);
+  expectGradientMatches("octanol.z", 14);
+}
+
+TEST(DriverGradient, DependentEntriesFollowTheirVariable) {
+  GasJob job = optJob("butane_dependent.z");
+  State& s = job.state();
+  ASSERT_EQ(countVariables(s), 33);  // 13 + 12 + 11 entries, three of them dependent
+  collectVariables(s);
+  Optim& o = s.optim;
+  // The dihedral of H8 has the dependent dihedral of H10: setting it sets both.
+  int k8 = 0;
+  for (int k = 1; k <= o.nvar; ++k)
+    if (o.kind(k) == kVarDihedral && o.atom(k) == 8) k8 = k;
+  ASSERT_NE(k8, 0);
+  EXPECT_EQ(o.depStart(k8 + 1) - o.depStart(k8), 1);
+  EXPECT_EQ(o.depAtom(o.depStart(k8) + 1), 10);
+  o.x(k8) = 1.0;
+  applyAll(s);
+  setActive(s);
+  energyAt(s, o.xa.data());
+  EXPECT_DOUBLE_EQ(s.zmat.DIH(10), 1.0);
+  EXPECT_DOUBLE_EQ(s.zmat.BND(9), s.zmat.BND(8));
+  EXPECT_DOUBLE_EQ(s.zmat.ANG(11), s.zmat.ANG(10));
+  expectGradientMatches("butane_dependent.z", 15);
+}
+
+TEST(DriverGradient, EnergyGradientAndMinimiserAllocateNothing) {
+  GasJob job = optJob("octanol.z");
+  State& s = job.state();
+  collectVariables(s);
+  Optim& o = s.optim;
+  GasPhaseObjective f(s);
+  std::vector<double> g(static_cast<std::size_t>(o.nact));
+  const opt::Problem p{o.nact, o.xa.data(), o.la.data(), o.ua.data()};
+  opt::Settings st;
+  const long long before = gAllocations;
+  const double e0 = f.value(o.xa.data());
+  f.gradient(o.xa.data(), g.data());
+  const opt::Result r = opt::bfgs(f, p, st, o.ws, s.io);
+  renbpr(s, true);
+  o.termsBuilt = false;
+  const double e1 = f.value(o.xa.data());
+  f.gradient(o.xa.data(), g.data());
+  EXPECT_EQ(gAllocations - before, 0);
+  EXPECT_LT(e1, e0 - 1.0);
+  EXPECT_GT(r.gradients, 5);
+}
+
+}  // namespace
+}  // namespace veka
