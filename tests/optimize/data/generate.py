@@ -49,9 +49,11 @@ def rng(a, b):
     return "%4d-%4d" % (a, b)
 
 
-def write(name, title, rows, var, addbonds=(), restraints=(), ter_after=None, jitter=None):
+def write(name, title, rows, var, addbonds=(), restraints=(), ter_after=None, jitter=None,
+          adddih=None):
     """rows: (name, type, j, r, k, a, l, d); var: the three variable-section records
-    (bonds, angles, dihedrals), each a list of records."""
+    (bonds, angles, dihedrals), each a list of records; adddih: additional dihedrals
+    (i, j, k, l) with automatic torsion types instead of "AUTO"."""
     lines = ["%-30s" % title]
     for i, row in enumerate(rows):
         row = list(row) + [0, 0.0, 0, 0.0, 0, 0.0][len(row) - 2:]
@@ -61,11 +63,13 @@ def write(name, title, rows, var, addbonds=(), restraints=(), ter_after=None, ji
             a += 4.0 * jitter() if k else 0.0
             d += 15.0 * jitter() if l else 0.0
         lines.append(atom_record(i + 1, nm, t, j, r, k, a, l, d))
-        if ter_after and i + 1 == ter_after:
+        if ter_after and i + 1 in (ter_after if isinstance(ter_after, tuple) else (ter_after,)):
             lines.append("TER")
     sections = [[], var[0], ["%4d%4d" % b for b in addbonds],
                 ["%4d%4d%10.4f%10.4f%10.4f%10.4f" % c for c in restraints], var[1], ["AUTO"],
-                var[2], ["AUTO"], []]
+                var[2],
+                ["AUTO"] if adddih is None else ["%4d%4d%4d%4d%4d%4d" % (d + (-1, -1)) for d in adddih],
+                []]
     for heading, recs in zip(HEADINGS, sections):
         lines.append(heading)
         lines.extend(recs)
@@ -116,6 +120,25 @@ def chain(heavy, dihedrals, r=1.529, theta=112.7):
             count += 1
             rows.append(("H%d" % (count % 100), ht, i, 1.09, ref[0], 109.5, ref[1], v))
     return rows
+
+
+def torsions(rows):
+    """Every proper dihedral i-j-k-l of the bond graph of a Z-matrix (bonds to the bond
+    partners), each once."""
+    nb = {i + 1: set() for i in range(len(rows))}
+    for i, row in enumerate(rows):
+        if len(row) > 2 and row[2]:
+            nb[i + 1].add(row[2])
+            nb[row[2]].add(i + 1)
+    out = []
+    for j in nb:
+        for k in nb[j]:
+            if k < j:
+                continue
+            for i in sorted(nb[j] - {k}):
+                for l in sorted(nb[k] - {j}):
+                    out.append((i, j, k, l))
+    return out
 
 
 def alkane(n, dihedrals):
@@ -193,14 +216,34 @@ def main():
     # the intermolecular coordinates (atoms 4-6) are variable too.
     write("complex.z", "water + methanol, restrained", water_methanol(),
           all_variable(9), restraints=[(1, 4, 3.0, 10.0, 10.0, 10.0)], ter_after=3)
+    # Three solutes: water, methanol, water (the methanol hydroxyl donating to the second).
+    rows = water_methanol() + [("OW", OW, 6, 1.9, 4, 165.0, 5, 180.0),
+                               ("HW", HW, 10, 0.9572, 6, 110.0, 4, 60.0),
+                               ("HW", HW, 10, 0.9572, 11, 104.5, 6, 120.0)]
+    write("three.z", "water + methanol + water", rows, all_variable(12), ter_after=(3, 9))
+    # The same complex with the methanol oxygen 0.3 A from a water hydrogen: an energy
+    # far above 10000 kcal/mol at the start.
+    rows = water_methanol()
+    rows[3] = ("O", OH, 2, 0.3, 1, 168.0, 3, 175.0)
+    write("clash.z", "water + methanol, clash", rows, all_variable(9),
+          restraints=[(1, 4, 3.0, 10.0, 10.0, 10.0)], ter_after=3)
     # Scans: butane at its minimum-energy start with every coordinate variable, and the
     # same with only the C1-C2-C3-C4 dihedral variable (a rigid scan).
     write("butane.z", "n-butane", alkane(4, {}), all_variable(14))
-    write("butane_rigid.z", "n-butane, rigid", alkane(4, {}), ([], [], ["   4"]))
-    # Dependent entries: the bond of H9 follows that of H8, the angle of H11 that of H10,
-    # the dihedral of H10 that of H8 (equal at the start).
+    # The rigid rotor: the hydrogens of C2 placed from C1, those of C3 from C4, so that a
+    # change of the C4 dihedral turns the C3 end as a whole about C2-C3 (these placements
+    # are no torsions; only the listed dihedrals are energy terms).
+    rows = alkane(4, {})
+    rows[7] = ("H8", HC, 2, 1.09, 3, 109.5, 1, 120.0)
+    rows[8] = ("H9", HC, 2, 1.09, 3, 109.5, 1, -120.0)
+    rows[9] = ("H10", HC, 3, 1.09, 2, 109.5, 4, 120.0)
+    rows[10] = ("H11", HC, 3, 1.09, 2, 109.5, 4, -120.0)
+    write("butane_rigid.z", "n-butane, rigid", rows, ([], [], [rng(4, 4)]),
+          adddih=[t for t in torsions(rows) if t not in ((1, 2, 3, 4), (4, 3, 2, 1))])
+    # Dependent entries: the bond of H9 follows that of H8, the angle of H6 that of H12 (a
+    # later atom), the dihedral of H10 that of H8.
     write("butane_dependent.z", "n-butane with dependent entries", alkane(4, {3: 170.0}),
-          ([rng(2, 14), "   9=   8"], [rng(3, 14), "  11=  10"], [rng(4, 14), "  10=   8"]),
+          ([rng(2, 14), "   9=   8"], [rng(3, 14), "   6=  12"], [rng(4, 14), "  10=   8"]),
           jitter=Jitter(17))
     write("octanol.z", "1-octanol, displaced", octanol(), all_variable(27), jitter=Jitter(13))
     # 451 variables: 155 atoms, bonds of atoms 2-155, angles 3-155, dihedrals 4-147.

@@ -1,0 +1,271 @@
+// Run modes 2 and 3 from the command line: refusals, the cycle limits, non-convergence,
+// the result listing, the relaxation of a clash, scan tables, and the normal-mode
+// analysis that may follow.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver_fixture.hpp"
+#include "support/command_section.hpp"
+#include "support/job.hpp"
+
+namespace veka::test {
+namespace {
+
+std::string section(const std::string& method = "BFGS ", double ftol = 0.001,
+                    std::map<int, std::string> more = {}) {
+  more.emplace(6, record6(method, ftol));
+  return commandSection(more);
+}
+
+int count(const std::string& text, const std::string& line) {
+  int n = 0;
+  for (const std::string& l : lines(text)) n += l == line;
+  return n;
+}
+bool has(const std::string& text, const std::string& line) {
+  return count(text, line) > 0;
+}
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+// The line that starts with `head`, or "".
+std::string lineStarting(const std::string& text, const std::string& head) {
+  for (const std::string& l : lines(text))
+    if (l.rfind(head, 0) == 0) return l;
+  return "";
+}
+std::vector<double> numbers(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<double> v;
+  std::string w;
+  while (in >> w) {
+    char* end = nullptr;
+    const double d = std::strtod(w.c_str(), &end);
+    if (end && *end == '\0') v.push_back(d);
+  }
+  return v;
+}
+
+const char* kRule = " +-------------------------------------------------+";
+
+TEST(OptimiserJob, RefusesAToleranceAbove5KcalPerMol) {
+  Job job(section("BFGS ", 10.0), optData("water.z"));
+  const RunResult r = job.run("200", "50");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string l = job.listing();
+  const std::string msg = lineStarting(l, " FTOL is too large.");
+  ASSERT_FALSE(msg.empty()) << l;
+  EXPECT_EQ(numbers(msg), std::vector<double>{10.0});
+  EXPECT_FALSE(contains(l, "Optimization Cycle"));
+  EXPECT_FALSE(contains(l, "RESULTS OF SOLUTE OPTIMIZATION"));
+  EXPECT_TRUE(contains(l, "total CPU time(sec)  ="));
+  // 5 kcal/mol itself is accepted.
+  Job five(section("BFGS ", 5.0), optData("water.z"));
+  ASSERT_EQ(five.run("200", "50").status, 0);
+  EXPECT_TRUE(contains(five.listing(), "RESULTS OF SOLUTE OPTIMIZATION"));
+}
+
+TEST(OptimiserJob, RefusesMoreThan450Variables) {
+  Job job(section(), optData("c51.z"));
+  ASSERT_EQ(job.run("200", "50").status, 0);
+  const std::string l = job.listing();
+  EXPECT_TRUE(has(l, " TOO MANY VARIABLES FOR OPTIMIZATION IN OPTMIZ  -")) << l;
+  const std::string req = lineStarting(l, " Requested");
+  EXPECT_EQ(numbers(req), (std::vector<double>{451, 450})) << req;
+  EXPECT_TRUE(contains(req, "Maximum is"));
+  EXPECT_FALSE(contains(l, "Optimization Cycle"));
+  // 450 variables are optimised.
+  Job full(section(), optData("c50.z"));
+  ASSERT_EQ(full.run("200", "50").status, 0);
+  EXPECT_EQ(numbers(lineStarting(full.listing(), " No. Variables  =")), std::vector<double>{450});
+}
+
+TEST(OptimiserJob, InvalidStartGeometriesAreReported) {
+  {
+    Job job(section(), optData("linear.z"));
+    ASSERT_EQ(job.run("200", "50").status, 0);
+    const std::string l = job.listing();
+    EXPECT_TRUE(has(l, " WARNING: VARIABLE ANGLE     3 BECOMES LINEAR (  180.0000).")) << l;
+    EXPECT_TRUE(has(l, " !!!!!!  STOP THE JOB AND REVISE THE ZMATRIX. !!!!!!"));
+    EXPECT_FALSE(contains(l, "Optimization Cycle"));
+  }
+  {
+    Job job(section(), optData("short_bond.z"));
+    ASSERT_EQ(job.run("200", "50").status, 0);
+    const std::string l = job.listing();
+    EXPECT_TRUE(has(l, " WARNING: INVALID VALUE OF VARIABLE BOND      2        0.0050")) << l;
+    EXPECT_TRUE(has(l, " !!!!!!  STOP THE JOB AND REVISE THE ZMATRIX. !!!!!!"));
+    EXPECT_FALSE(contains(l, "Optimization Cycle"));
+  }
+  {  // within a degree of linear: a warning, and the optimisation runs
+    Job job(section(), optData("near_linear.z"));
+    ASSERT_EQ(job.run("200", "50").status, 0);
+    const std::string l = job.listing();
+    EXPECT_TRUE(has(l, " WARNING: LINEARITY AT VARIABLE ANGLE     3      179.5000")) << l;
+    EXPECT_TRUE(has(l, " !!!!!!  IT IS RECOMMENDED TO REVISE THE ZMATRIX. !!!!!"));
+    EXPECT_TRUE(contains(l, "RESULTS OF SOLUTE OPTIMIZATION"));
+  }
+}
+
+TEST(OptimiserJob, OneCycleAskedGivesTwoAndReportsNonConvergence) {
+  // The simplex does not converge on 36 variables in two cycles.
+  Job job(section("SIMPL"), optData("butane_anti.z"));
+  ASSERT_EQ(job.run("200", "1").status, 0);
+  const std::string l = job.listing();
+  EXPECT_EQ(count(l, " |   Optimization Cycle =    1                      |"), 1) << l;
+  EXPECT_EQ(count(l, " |   Optimization Cycle =    2                      |"), 1);
+  EXPECT_FALSE(contains(l, "Optimization Cycle =    3"));
+  EXPECT_EQ(count(l, kRule), 4);
+  EXPECT_TRUE(has(l,
+                  " Exited after     2 cycles in optimizer without converging to  0.001000"
+                  " kcal/mol. Resubmit."));
+  EXPECT_TRUE(has(l, " *** Warning: Optimization did not converge. ***"));
+  EXPECT_TRUE(has(l, " Optimization procedure: Simplex             "));
+}
+
+TEST(OptimiserJob, ResultListing) {
+  Job job(section(), optData("butane_gauche.z"));
+  ASSERT_EQ(job.run("200", "50").status, 0);
+  const std::string l = job.listing();
+  EXPECT_TRUE(has(l, " RESULTS OF SOLUTE OPTIMIZATION")) << l;
+  EXPECT_TRUE(has(l, " Optimization procedure: BFGS                "));
+  EXPECT_FALSE(contains(l, "did not converge"));
+  EXPECT_FALSE(contains(l, "Exited after"));
+  const std::string it = lineStarting(l, " No. Iterations =");
+  EXPECT_TRUE(contains(it, "Tolerance =   0.001000 kcal/mol")) << it;
+  EXPECT_GT(numbers(it).at(0), 10);
+  EXPECT_EQ(numbers(lineStarting(l, " No. Variables  =")), std::vector<double>{36});
+  // The components add up to the total, which is the optimised energy: the gauche
+  // minimum of the force field (2.873699 kcal/mol, found by every method).
+  double sum = 0.0;
+  for (const char* label :
+       {" Bond stretching energy  =", " Angle bending energy    =", " Torsional energy        =",
+        " Intrasolute non-bonded  =", " Intersolute non-bonded  =", " Polarization energy     =",
+        " Bond constraints energy ="}) {
+    const std::string c = lineStarting(l, label);
+    ASSERT_EQ(c.size(), std::string(label).size() + 14) << label;
+    sum += numbers(c).at(0);
+  }
+  const double total = numbers(lineStarting(l, " Total Energy            =")).at(0);
+  EXPECT_NEAR(sum, total, 3e-5);
+  const double optimised = numbers(lineStarting(l, " Optimized energy =")).at(0);
+  EXPECT_NEAR(optimised, 2.873699, 2e-6);
+  EXPECT_NEAR(total, optimised, 5e-6);
+  EXPECT_TRUE(contains(lineStarting(l, " Final Dipole Moment ="), " D"));
+  EXPECT_TRUE(has(l, " Final Z-Matrix:"));
+  EXPECT_TRUE(has(l, " Energy components:"));
+  // Every cycle: the box and the energy after it.
+  EXPECT_TRUE(has(l, " |   Optimization Cycle =    1                      |"));
+  EXPECT_FALSE(lineStarting(l, " Energy after cycle    1 =").empty());
+}
+
+TEST(OptimiserJob, AClashIsRelaxedFirst) {
+  // The methanol oxygen 0.3 A from a water hydrogen: some 40000 kcal/mol.
+  Job job(section(), optData("clash.z"));
+  ASSERT_EQ(job.run("200", "50").status, 0);
+  const std::string l = job.listing();
+  const std::string relax = lineStarting(l, " Energy of the start geometry =");
+  ASSERT_FALSE(relax.empty()) << l;
+  EXPECT_GT(numbers(relax).at(0), 10000.0);
+  EXPECT_LT(l.find(relax), l.find("Optimization Cycle =    1"));
+  // The same minimum as from the unstrained start of the complex.
+  EXPECT_NEAR(numbers(lineStarting(l, " Optimized energy =")).at(0), -2.654999, 2e-6);
+}
+
+// The rows of a scan table (lines of numbers after the column heads).
+std::vector<std::vector<double>> scanRows(const std::string& text) {
+  std::vector<std::vector<double>> rows;
+  bool in = false;
+  for (const std::string& l : lines(text)) {
+    if (l.find("Delta E") != std::string::npos) {
+      in = true;
+      continue;
+    }
+    if (!in) continue;
+    const std::vector<double> v = numbers(l);
+    if (v.size() != 4) break;
+    rows.push_back(v);
+  }
+  return rows;
+}
+
+TEST(OptimiserJob, DihedralScanOfButaneOverAFullTurn) {
+  Job job(section(), optData("butane.z"));
+  ASSERT_EQ(job.run("300", "4", "0.0", "0.0", "0.0").status, 0);
+  const std::string sum = readFile(job.file("sum.txt"));
+  const std::vector<std::string> s = lines(sum);
+  ASSERT_GE(s.size(), 41u) << sum;
+  EXPECT_EQ(s[1], " n-butane                      ");
+  EXPECT_EQ(s[2], " Results Summary for Scanning Dihedral Angle     4");
+  EXPECT_EQ(s[3], "        Phi,      Dipole,        E(Phi),      Delta E");
+  const auto rows = scanRows(sum);
+  ASSERT_EQ(rows.size(), 37u);
+  for (std::size_t k = 0; k < 37; ++k) EXPECT_NEAR(rows[k][0], 10.0 * k, 1e-9);
+  EXPECT_EQ(rows[18][3], 0.0);
+  EXPECT_NEAR(rows[18][2], 2.07244, 1e-5);  // anti: the optimised minimum
+  for (std::size_t k = 0; k < 37; ++k) EXPECT_NEAR(rows[k][3], rows[k][2] - rows[18][2], 1.1e-5);
+  // The listing has the same table, and no optimisation boxes.
+  EXPECT_EQ(scanRows(job.listing()), rows);
+  EXPECT_FALSE(contains(job.listing(), "Optimization Cycle"));
+}
+
+TEST(OptimiserJob, BondScanIsLimitedTo181Steps) {
+  Job job(section(), optData("water.z"));
+  ASSERT_EQ(job.run("300", "2", "0.001", "1.0", "500.0").status, 0);
+  const std::string sum = readFile(job.file("sum.txt"));
+  EXPECT_TRUE(has(sum, " Results Summary for Scanning Bond or Angle     2")) << sum;
+  EXPECT_TRUE(has(sum, "          X,      Dipole,          E(X),      Delta E"));
+  const auto rows = scanRows(sum);
+  ASSERT_EQ(rows.size(), 181u);
+  EXPECT_NEAR(rows.front()[0], 1.0, 1e-9);
+  EXPECT_NEAR(rows.back()[0], 1.18, 1e-9);
+  EXPECT_NEAR(rows.back()[2], 600.0 * (1.18 - 0.9572) * (1.18 - 0.9572), 1e-5);
+}
+
+TEST(OptimiserJob, ScanRefusesAnUnknownType) {
+  Job job(section(), optData("water.z"));
+  ASSERT_EQ(job.run("300", "2", "0.01", "5.0", "3.0").status, 0);
+  EXPECT_TRUE(contains(job.listing(), "INVALID SCAN TYPE")) << job.listing();
+  EXPECT_TRUE(scanRows(readFile(job.file("sum.txt"))).empty());
+}
+
+// Frequencies listed after " Frequencies -----" at the end of the listing.
+std::vector<double> finalFrequencies(const std::string& listing) {
+  const std::size_t at = listing.rfind(" Frequencies -----");
+  std::vector<double> f;
+  if (at == std::string::npos) return f;
+  for (const std::string& l : lines(listing.substr(listing.find('\n', at) + 1))) {
+    if (l.rfind("total CPU", 0) == 0) break;
+    for (double v : numbers(l)) f.push_back(v);
+  }
+  return f;
+}
+
+TEST(OptimiserJob, NormalModesOfTheOptimisedStructure) {
+  // From the displaced water the optimiser reaches the force-field geometry exactly
+  // enough for the antisymmetric stretch of the minimum: 108.587 sqrt(1200 G) cm-1.
+  const std::string nm = "  1  1  2    1.0000  500.0000";
+  Job job(section("BFGS ", 0.001, {{8, nm}}), optData("water.z"));
+  ASSERT_EQ(job.run("200", "50").status, 0);
+  const std::vector<double> f = finalFrequencies(job.listing());
+  ASSERT_EQ(f.size(), 3u) << job.listing();
+  const double th = 109.5 * 3.141592653589793 / 180.0;
+  const double g = 1.0 / 1.0079 + 1.0 / 15.9994 - std::cos(th) / 15.9994;
+  EXPECT_NEAR(f[2], 108.587 * std::sqrt(1200.0 * g), 0.01);
+  EXPECT_LT(job.listing().find("RESULTS OF SOLUTE OPTIMIZATION"),
+            job.listing().find(" Frequencies -----"));
+  // Not after a refusal, nor when the switch is off.
+  Job refused(section("BFGS ", 10.0, {{8, nm}}), optData("water.z"));
+  ASSERT_EQ(refused.run("200", "50").status, 0);
+  EXPECT_TRUE(finalFrequencies(refused.listing()).empty());
+  Job off(section(), optData("water.z"));
+  ASSERT_EQ(off.run("200", "50").status, 0);
+  EXPECT_TRUE(finalFrequencies(off.listing()).empty());
+}
+
+}  // namespace
+}  // namespace veka::test
