@@ -4,6 +4,7 @@
 
 #include "input/command.hpp"
 #include "input/setup.hpp"
+#include "results/singlepoint.hpp"
 
 namespace veka {
 
@@ -35,7 +36,8 @@ bool dispatchJob(State& s) {
     case 6:
       notBuilt(s, "Run mode 6 (stochastic conformational search)");
     case 7:
-      notBuilt(s, "Run mode 7 (single-point calculation)");
+      singlePoint(s);
+      return true;
     default:
       notBuilt(
           s,
