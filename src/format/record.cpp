@@ -1,309 +1,387 @@
+// Record readers and writers: fields by edit descriptor and list-directed items.
 #include "format/record.hpp"
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <limits>
+#include <algorithm>
+#include <cstring>
+
+#include "format/numbers.hpp"
 
 namespace veka::fmt {
 
+using detail::Scan;
+
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+Origin originOf(const Origin* o) {
+  return o ? *o : Origin{};
+}
+
+int clampColumn(long long c) {
+  return static_cast<int>(std::clamp<long long>(c, 0, kMaxColumn));
+}
 
 }  // namespace
 
-bool parseInteger(std::string_view field, int& out) {
-  long long v = 0;
-  bool neg = false, sign = false, digits = false;
-  for (char c : field) {
-    if (isBlank(c)) continue;
-    if ((c == '+' || c == '-') && !sign && !digits) {
-      sign = true;
-      neg = c == '-';
-      continue;
-    }
-    if (!isDigit(c)) return false;
-    digits = true;
-    v = v * 10 + (c - '0');
-    if (v > 2147483648LL) return false;
-  }
-  if (sign && !digits) return false;
-  if (neg) v = -v;
-  if (v > std::numeric_limits<int>::max() || v < std::numeric_limits<int>::min()) return false;
-  out = static_cast<int>(v);
-  return true;
-}
-
-bool parseReal(std::string_view field, int d, double& out) {
-  std::string mant;
-  mant.reserve(field.size() + 8);
-  std::size_t i = 0;
-  const std::size_t n = field.size();
-  auto skip = [&] {
-    while (i < n && isBlank(field[i])) ++i;
-  };
-  skip();
-  if (i == n) {
-    out = 0.0;
-    return true;
-  }
-  bool neg = false;
-  if (field[i] == '+' || field[i] == '-') {
-    neg = field[i] == '-';
-    ++i;
-  }
-  std::string intPart, fracPart;
-  bool point = false;
-  for (; i < n; ++i) {
-    const char c = field[i];
-    if (isBlank(c)) continue;
-    if (isDigit(c)) {
-      (point ? fracPart : intPart).push_back(c);
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
-  }
-  if (intPart.empty() && fracPart.empty()) return false;
-  long long expo = 0;
-  if (i < n) {
-    char c = field[i];
-    bool letter = c == 'E' || c == 'e' || c == 'D' || c == 'd' || c == 'Q' || c == 'q';
-    if (!letter && c != '+' && c != '-') return false;
-    if (letter) ++i;
-    skip();
-    bool eneg = false;
-    if (i < n && (field[i] == '+' || field[i] == '-')) {
-      eneg = field[i] == '-';
-      ++i;
-    }
-    bool edig = false;
-    for (; i < n; ++i) {
-      const char e = field[i];
-      if (isBlank(e)) continue;
-      if (!isDigit(e)) return false;
-      edig = true;
-      if (expo < 100000) expo = expo * 10 + (e - '0');
-    }
-    if (!edig) {
-      if (!letter) return false;
-    }
-    if (eneg) expo = -expo;
-  }
-  if (!point) {
-    // the last d digits are decimals
-    const std::string all = intPart;
-    if (static_cast<int>(all.size()) > d) {
-      intPart = all.substr(0, all.size() - static_cast<std::size_t>(d));
-      fracPart = all.substr(all.size() - static_cast<std::size_t>(d));
-    } else {
-      intPart = "0";
-      fracPart = std::string(static_cast<std::size_t>(d) - all.size(), '0') + all;
-    }
-  }
-  mant = (neg ? "-" : "") + (intPart.empty() ? std::string("0") : intPart) + "." + fracPart +
-         "e" + std::to_string(expo);
-  const double v = std::strtod(mant.c_str(), nullptr);
-  if (!std::isfinite(v)) return false;
-  out = v;
-  return true;
-}
+// ------------------------------------------------------------------------ reading
 
 std::string_view RecordReader::field(int w) {
   const int start = col_;
-  col_ += w;
-  if (start >= static_cast<int>(rec_.size()) || w <= 0) return {};
-  const std::size_t len =
-      std::min<std::size_t>(static_cast<std::size_t>(w), rec_.size() - static_cast<std::size_t>(start));
-  return rec_.substr(static_cast<std::size_t>(start), len);
+  if (w < 0) w = 0;
+  col_ = clampColumn(static_cast<long long>(col_) + w);
+  const std::size_t size = rec_.size();
+  const std::size_t first = static_cast<std::size_t>(start);
+  if (first >= size) return {};
+  return rec_.substr(first, std::min(static_cast<std::size_t>(col_ - start), size - first));
 }
 
-void RecordReader::fail(const char* what, int w, std::string_view text) const {
-  Origin o = origin_ ? *origin_ : Origin{};
-  const int first = col_ - w + 1;
-  std::string msg = std::string(what) + " in columns " + std::to_string(first) + "-" +
-                    std::to_string(col_) + ": '" + std::string(text) + "'";
-  throw InputError(std::move(o), msg);
+void RecordReader::move(long long n) {
+  col_ = clampColumn(col_ + n);
+}
+
+void RecordReader::fail(const char* what, int first, std::string_view text) const {
+  std::string msg = what;
+  msg += " in columns ";
+  msg += std::to_string(first);
+  msg += '-';
+  msg += std::to_string(col_);
+  msg += ": '";
+  msg += text;
+  msg += '\'';
+  throw InputError(originOf(origin_), msg);
 }
 
 int RecordReader::I(int w) {
+  const int first = col_ + 1;
   const std::string_view f = field(w);
   int v = 0;
-  if (!parseInteger(f, v)) fail("bad integer", w, f);
+  const Scan s = detail::scanInteger(f, v);
+  if (s != Scan::Ok) [[unlikely]]
+    fail(s == Scan::Range ? "integer out of range" : "bad integer", first, f);
   return v;
 }
 
 double RecordReader::F(int w, int d) {
+  const int first = col_ + 1;
   const std::string_view f = field(w);
   double v = 0;
-  if (!parseReal(f, d, v)) fail("bad real number", w, f);
+  const Scan s = detail::scanFixedReal(f, d, v);
+  if (s != Scan::Ok) [[unlikely]]
+    fail(s == Scan::Range ? "real number out of range" : "bad real number", first, f);
   return v;
 }
 
-std::string_view RecordReader::A(int w) { return field(w); }
-
-// ---------------------------------------------------------------- output
-
-std::string formatI(long long v, int w, int m) {
-  std::string s = std::to_string(v < 0 ? -v : v);
-  if (m >= 0 && static_cast<int>(s.size()) < m) s.insert(0, static_cast<std::size_t>(m) - s.size(), '0');
-  if (m == 0 && v == 0) s.clear();
-  if (v < 0) s.insert(0, 1, '-');
-  if (static_cast<int>(s.size()) > w) return std::string(static_cast<std::size_t>(w), '*');
-  return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + s;
+std::string_view RecordReader::A(int w) {
+  return field(w);
 }
 
-std::string formatF(double v, int w, int d) {
-  char buf[512];
-  std::snprintf(buf, sizeof buf, "%.*f", d, std::fabs(v));
-  std::string s = buf;
-  const bool neg = std::signbit(v);
-  if (s.size() > 1 && s[0] == '0' && s[1] == '.' && static_cast<int>(s.size()) + (neg ? 1 : 0) > w)
-    s.erase(0, 1);
-  if (neg) s.insert(0, 1, '-');
-  if (static_cast<int>(s.size()) > w) return std::string(static_cast<std::size_t>(w), '*');
-  return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + s;
+// ------------------------------------------------------------------------ writing
+
+RecordWriter& RecordWriter::move(long long n) {
+  pos_ = static_cast<std::size_t>(clampColumn(static_cast<long long>(pos_) + n));
+  return *this;
 }
 
-std::string formatE(double v, int w, int d, char letter) {
-  char buf[512];
-  std::string s;
-  int expo = 0;
-  if (v == 0.0) {
-    s = "0." + std::string(static_cast<std::size_t>(d), '0');
-  } else {
-    std::snprintf(buf, sizeof buf, "%.*e", d - 1, std::fabs(v));
-    std::string t = buf;  // d.ddde+xx
-    const std::size_t e = t.find('e');
-    expo = std::atoi(t.c_str() + e + 1) + 1;
-    std::string digits = t.substr(0, 1) + (d > 1 ? t.substr(2, e - 2) : "");
-    s = "0." + digits;
+RecordWriter& RecordWriter::T(int column) {
+  pos_ = static_cast<std::size_t>(clampColumn(static_cast<long long>(column) - 1));
+  return *this;
+}
+
+bool RecordWriter::atEnd() {
+  if (pos_ < buf_.size()) {
+    scratch_.clear();
+    return false;
   }
-  char ebuf[16];
-  if (std::abs(expo) <= 99)
-    std::snprintf(ebuf, sizeof ebuf, "%c%c%02d", letter, expo < 0 ? '-' : '+', std::abs(expo));
-  else
-    std::snprintf(ebuf, sizeof ebuf, "%c%03d", expo < 0 ? '-' : '+', std::abs(expo));
-  s += ebuf;
-  if (std::signbit(v)) s.insert(0, 1, '-');
-  if (static_cast<int>(s.size()) > w) return std::string(static_cast<std::size_t>(w), '*');
-  return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + s;
+  buf_.append(pos_ - buf_.size(), ' ');
+  return true;
+}
+
+void RecordWriter::place() {
+  const std::size_t end = pos_ + scratch_.size();
+  if (end > buf_.size()) buf_.resize(end, ' ');
+  std::memcpy(buf_.data() + pos_, scratch_.data(), scratch_.size());
+  pos_ = end;
+}
+
+// Formats a field straight onto the end of the record, or through scratch_ when it lands
+// on columns already written.
+template <class Put>
+RecordWriter& RecordWriter::put(Put&& field) {
+  if (atEnd()) {
+    field(buf_);
+    pos_ = buf_.size();
+  } else {
+    field(scratch_);
+    place();
+  }
+  return *this;
 }
 
 RecordWriter& RecordWriter::I(long long v, int w) {
-  buf_ += formatI(v, w);
-  return *this;
+  return put([&](std::string& out) { appendI(out, v, w); });
 }
 RecordWriter& RecordWriter::I(long long v, int w, int m) {
-  buf_ += formatI(v, w, m);
-  return *this;
+  return put([&](std::string& out) { appendI(out, v, w, m); });
 }
 RecordWriter& RecordWriter::F(double v, int w, int d) {
-  buf_ += formatF(v, w, d);
-  return *this;
+  return put([&](std::string& out) { appendF(out, v, w, d); });
 }
 RecordWriter& RecordWriter::E(double v, int w, int d) {
-  buf_ += formatE(v, w, d, 'E');
-  return *this;
+  return put([&](std::string& out) { appendE(out, v, w, d, 'E'); });
 }
 RecordWriter& RecordWriter::D(double v, int w, int d) {
-  buf_ += formatE(v, w, d, 'D');
-  return *this;
+  return put([&](std::string& out) { appendE(out, v, w, d, 'D'); });
+}
+RecordWriter& RecordWriter::A(std::string_view s) {
+  return put([&](std::string& out) { out.append(s); });
 }
 RecordWriter& RecordWriter::A(std::string_view s, int w) {
-  if (static_cast<int>(s.size()) >= w) {
-    buf_.append(s.substr(0, static_cast<std::size_t>(w)));
-  } else {
-    buf_.append(static_cast<std::size_t>(w) - s.size(), ' ');
-    buf_.append(s);
-  }
+  return put([&](std::string& out) { appendA(out, s, w); });
+}
+
+// ------------------------------------------------------------------------ list output
+
+void ListWriter::separate(bool character) {
+  if (any_ && !(character && lastChar_)) buf_ += ' ';
+  lastChar_ = character;
+  any_ = true;
+}
+
+void ListWriter::clear() {
+  buf_.assign(1, ' ');
+  lastChar_ = false;
+  any_ = false;
+}
+
+ListWriter& ListWriter::operator<<(int v) {
+  separate(false);
+  detail::appendListInt(buf_, v, 11);
   return *this;
 }
 
-// ---------------------------------------------------------------- list-directed output
-
-ListWriter& ListWriter::operator<<(int v) { return *this << static_cast<long long>(v); }
 ListWriter& ListWriter::operator<<(long long v) {
-  buf_ += formatI(v, 12);
-  lastChar_ = false;
-  any_ = true;
+  separate(false);
+  detail::appendListInt(buf_, v, 20);
   return *this;
 }
+
 ListWriter& ListWriter::operator<<(double v) {
-  char b[64];
-  std::snprintf(b, sizeof b, "%25.16f     ", v);
-  buf_ += b;
-  lastChar_ = false;
-  any_ = true;
+  separate(false);
+  detail::appendListReal(buf_, v, 17, 25, 3);
   return *this;
 }
+
 ListWriter& ListWriter::operator<<(float v) {
-  char b[64];
-  std::snprintf(b, sizeof b, "%15.8f    ", static_cast<double>(v));
-  buf_ += b;
-  lastChar_ = false;
-  any_ = true;
+  separate(false);
+  detail::appendListReal(buf_, static_cast<double>(v), 9, 16, 2);
   return *this;
 }
+
 ListWriter& ListWriter::operator<<(std::string_view s) {
+  separate(true);
   buf_.append(s);
-  lastChar_ = true;
-  any_ = true;
   return *this;
 }
 
-// ---------------------------------------------------------------- list-directed input
+std::string listForm(int v) {
+  std::string s;
+  detail::appendListInt(s, v, 11);
+  return s;
+}
+std::string listForm(long long v) {
+  std::string s;
+  detail::appendListInt(s, v, 20);
+  return s;
+}
+std::string listForm(double v) {
+  std::string s;
+  detail::appendListReal(s, v, 17, 25, 3);
+  return s;
+}
+std::string listForm(float v) {
+  std::string s;
+  detail::appendListReal(s, static_cast<double>(v), 9, 16, 2);
+  return s;
+}
 
-bool ListReader::token(std::string_view& t) {
-  if (repeatLeft_ > 0) {
-    --repeatLeft_;
-    t = repeatValue_;
-    return true;
-  }
-  if (ended_) return false;
+// ------------------------------------------------------------------------ list input
+
+namespace {
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool isSeparator(char c) {
+  return isBlank(c) || c == ',' || c == '/';
+}
+bool isQuote(char c) {
+  return c == '\'' || c == '"';
+}
+
+}  // namespace
+
+void ListReader::reset(std::string_view record) {
+  rec_ = record;
+  pos_ = 0;
+  repeatLeft_ = 0;
+}
+
+void ListReader::fail(const char* what, std::string_view t, int col) const {
+  std::string msg = what;
+  msg += " in list input at column ";
+  msg += std::to_string(col);
+  msg += ": '";
+  msg += t;
+  msg += '\'';
+  throw InputError(originOf(origin_), msg);
+}
+
+// After a value: consumes the blanks and at most one comma that follow it, or the "/"
+// that ends the list. Anything else right after a value is an error of that value.
+bool ListReader::separatorAfter() {
   const std::size_t n = rec_.size();
-  while (pos_ < n && (isBlank(rec_[pos_]) || rec_[pos_] == ',')) ++pos_;
-  if (pos_ >= n) return false;
-  if (rec_[pos_] == '/') {
+  if (pos_ < n && !isSeparator(rec_[pos_])) return false;
+  while (pos_ < n && isBlank(rec_[pos_])) ++pos_;
+  afterComma_ = false;
+  if (pos_ < n && rec_[pos_] == ',') {
+    ++pos_;
+    afterComma_ = true;
+  } else if (pos_ < n && rec_[pos_] == '/') {
+    ++pos_;
     ended_ = true;
-    return false;
-  }
-  const std::size_t start = pos_;
-  while (pos_ < n && !isBlank(rec_[pos_]) && rec_[pos_] != ',' && rec_[pos_] != '/') ++pos_;
-  t = rec_.substr(start, pos_ - start);
-  const std::size_t star = t.find('*');
-  if (star != std::string_view::npos) {
-    int r = 0;
-    if (parseInteger(t.substr(0, star), r) && r > 0) {
-      repeatValue_ = t.substr(star + 1);
-      repeatLeft_ = r - 1;
-      t = repeatValue_;
-    }
   }
   return true;
 }
 
-bool ListReader::next(std::string_view& t) { return token(t); }
+// The next item of the record: a value (token t starting at column col), a null, or
+// None when the record is exhausted or the list has ended.
+ListReader::Item ListReader::scan(std::string_view& t, bool& quoted, int& col) {
+  const std::size_t n = rec_.size();
+  for (;;) {
+    while (pos_ < n && isBlank(rec_[pos_])) ++pos_;
+    if (pos_ >= n) return Item::None;
+    if (rec_[pos_] == '/') {
+      ++pos_;
+      ended_ = true;
+      return Item::None;
+    }
+    if (rec_[pos_] != ',') break;
+    ++pos_;
+    if (afterComma_) return Item::Null;  // nothing between two commas
+    afterComma_ = true;                  // the separator of the value before
+  }
+  col = static_cast<int>(pos_) + 1;
+  // A repeat count: digits immediately followed by '*'.
+  std::size_t q = pos_;
+  while (q < n && rec_[q] >= '0' && rec_[q] <= '9') ++q;
+  int repeat = 1;
+  if (q > pos_ && q < n && rec_[q] == '*') {
+    int r = 0;
+    if (detail::scanListInteger(rec_.substr(pos_, q - pos_), r) != Scan::Ok || r <= 0)
+      fail("bad repeat count", rec_.substr(pos_, q + 1 - pos_), col);
+    repeat = r;
+    pos_ = q + 1;
+    if (pos_ >= n || isSeparator(rec_[pos_])) {  // r* : r null values
+      separatorAfter();
+      repeatNull_ = true;
+      repeatLeft_ = repeat - 1;
+      return Item::Null;
+    }
+  }
+  const std::size_t start = pos_;
+  quoted = isQuote(rec_[pos_]);
+  if (quoted) {
+    const char delim = rec_[pos_++];
+    for (;;) {
+      if (pos_ >= n) fail("unterminated character constant", rec_.substr(start), col);
+      if (rec_[pos_] == delim) {
+        if (pos_ + 1 < n && rec_[pos_ + 1] == delim) {
+          pos_ += 2;
+          continue;
+        }
+        break;
+      }
+      ++pos_;
+    }
+    t = rec_.substr(start + 1, pos_ - start - 1);
+    ++pos_;
+  } else {
+    while (pos_ < n && !isSeparator(rec_[pos_])) ++pos_;
+    t = rec_.substr(start, pos_ - start);
+  }
+  if (!separatorAfter()) {
+    while (pos_ < n && !isSeparator(rec_[pos_])) ++pos_;
+    fail("bad value", rec_.substr(start, pos_ - start), col);
+  }
+  if (repeat > 1) {
+    repeatNull_ = false;
+    repeatValue_ = t;
+    repeatQuoted_ = quoted;
+    repeatCol_ = col;
+    repeatLeft_ = repeat - 1;
+  }
+  return Item::Value;
+}
+
+ListReader::Item ListReader::item(std::string_view& t, bool& quoted, int& col) {
+  if (repeatLeft_ > 0) {
+    --repeatLeft_;
+    if (repeatNull_) return Item::Null;
+    t = repeatValue_;
+    quoted = repeatQuoted_;
+    col = repeatCol_;
+    return Item::Value;
+  }
+  if (ended_) return Item::None;
+  return scan(t, quoted, col);
+}
 
 bool ListReader::next(double& v) {
   std::string_view t;
-  if (!token(t)) return false;
-  if (!parseReal(t, 0, v)) {
-    throw InputError(origin_ ? *origin_ : Origin{},
-                     "bad real number in list input: '" + std::string(t) + "'");
-  }
+  bool quoted = false;
+  int col = 0;
+  const Item it = item(t, quoted, col);
+  if (it != Item::Value) return it == Item::Null;
+  double x = 0;
+  const Scan s = quoted ? Scan::Bad : detail::scanListReal(t, x);
+  if (s != Scan::Ok)
+    fail(s == Scan::Range ? "real number out of range" : "bad real number", t, col);
+  v = x;
   return true;
 }
 
 bool ListReader::next(int& v) {
   std::string_view t;
-  if (!token(t)) return false;
-  if (!parseInteger(t, v)) {
-    throw InputError(origin_ ? *origin_ : Origin{},
-                     "bad integer in list input: '" + std::string(t) + "'");
+  bool quoted = false;
+  int col = 0;
+  const Item it = item(t, quoted, col);
+  if (it != Item::Value) return it == Item::Null;
+  int x = 0;
+  const Scan s = quoted ? Scan::Bad : detail::scanListInteger(t, x);
+  if (s != Scan::Ok) fail(s == Scan::Range ? "integer out of range" : "bad integer", t, col);
+  v = x;
+  return true;
+}
+
+bool ListReader::next(std::string_view& token) {
+  bool quoted = false;
+  int col = 0;
+  std::string_view t;
+  const Item it = item(t, quoted, col);
+  if (it == Item::Value) token = t;
+  return it != Item::None;
+}
+
+bool ListReader::next(std::string& s) {
+  bool quoted = false;
+  int col = 0;
+  std::string_view t;
+  const Item it = item(t, quoted, col);
+  if (it != Item::Value) return it == Item::Null;
+  s.clear();
+  const char delim = quoted ? t.data()[-1] : '\0';  // t lies inside the record
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    s += t[i];
+    if (quoted && t[i] == delim && i + 1 < t.size() && t[i + 1] == delim) ++i;
   }
   return true;
 }

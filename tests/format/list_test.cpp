@@ -1,0 +1,143 @@
+// List-directed records: writing items, and reading values, nulls, repeats and strings.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "format/record.hpp"
+
+namespace veka::fmt {
+namespace {
+
+TEST(ListWriter, CharacterItemsJoinAndNumbersAreSeparated) {
+  // The program's usage message and open failure are written this way.
+  ListWriter a;
+  a << "   Insufficient arguments! you need to specify";
+  EXPECT_EQ(a.str(), "    Insufficient arguments! you need to specify");
+  ListWriter b;
+  b << "at least five, i.e. " << std::string("veka") << " 001 100000 0.0 0.0 0.0";
+  EXPECT_EQ(b.str(), " at least five, i.e. veka 001 100000 0.0 0.0 0.0");
+  ListWriter c;
+  c << "IOSTAT = " << 2 << Chars<4>("ab") << 3L;
+  EXPECT_EQ(c.str(), " IOSTAT =            2 ab  " + std::string(20, ' ') + "3");
+  c.clear();
+  c << 1.5f;
+  EXPECT_EQ(c.str(), "   1.50000000    ");
+  EXPECT_EQ(listForm(-7), "         -7");
+  EXPECT_EQ(listForm(0.5), " 0.50000000000000000     ");
+}
+
+TEST(ListReader, ValuesSeparatedByBlanksTabsAndCommas) {
+  ListReader r(" 1, 2.5\t-3e1 ,4D-1  5.+1 ");
+  double v[5] = {};
+  for (double& x : v) ASSERT_TRUE(r.next(x));
+  EXPECT_EQ(v[0], 1.0);
+  EXPECT_EQ(v[1], 2.5);
+  EXPECT_EQ(v[2], -30.0);
+  EXPECT_EQ(v[3], 0.4);
+  EXPECT_EQ(v[4], 50.0);
+  double more = 9;
+  EXPECT_FALSE(r.next(more));
+  EXPECT_FALSE(r.ended());
+  EXPECT_EQ(more, 9);
+}
+
+TEST(ListReader, NullsAndRepeatsLeaveOrRepeatValues) {
+  ListReader r(",2,,3*7 2* , 4 1*8");
+  int v[9] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+  int n = 0;
+  while (n < 9 && r.next(v[n])) ++n;
+  EXPECT_EQ(n, 9);
+  const int expect[9] = {-1, 2, -1, 7, 7, 7, -1, -1, 4};
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(v[i], expect[i]) << i;
+  int last = 0;
+  ASSERT_TRUE(r.next(last));
+  EXPECT_EQ(last, 8);
+}
+
+TEST(ListReader, SlashEndsTheList) {
+  ListReader r("1 2/ 3");
+  int a = 0, b = 0, c = 5;
+  EXPECT_TRUE(r.next(a));
+  EXPECT_TRUE(r.next(b));
+  EXPECT_FALSE(r.next(c));
+  EXPECT_TRUE(r.ended());
+  EXPECT_EQ(c, 5);
+  ListReader s("3*1.5/");
+  double x[4] = {0, 0, 0, -1};
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(s.next(x[i]));
+  EXPECT_FALSE(s.next(x[3]));
+  EXPECT_EQ(x[2], 1.5);
+  EXPECT_EQ(x[3], -1);
+}
+
+TEST(ListReader, ACommaStartingAContinuationRecordIsNoNull) {
+  ListReader r("1 2");
+  int v[4] = {};
+  ASSERT_TRUE(r.next(v[0]) && r.next(v[1]));
+  EXPECT_FALSE(r.next(v[2]));
+  r.reset(", 3");  // the end of the record already separated 2 from what follows
+  ASSERT_TRUE(r.next(v[2]));
+  EXPECT_EQ(v[2], 3);
+  ListReader s("1,");
+  v[1] = -4;
+  ASSERT_TRUE(s.next(v[0]));
+  EXPECT_FALSE(s.next(v[1]));
+  s.reset(",5");  // after a comma, a comma marks a null value
+  ASSERT_TRUE(s.next(v[1]));
+  EXPECT_EQ(v[1], -4);
+  ASSERT_TRUE(s.next(v[2]));
+  EXPECT_EQ(v[2], 5);
+}
+
+TEST(ListReader, QuotedAndPlainCharacterItems) {
+  ListReader r("'it''s' \"a, b\" plain 2*'x y' '' \"q\"\"\"");
+  std::string s;
+  std::string_view t;
+  ASSERT_TRUE(r.next(s));
+  EXPECT_EQ(s, "it's");
+  ASSERT_TRUE(r.next(t));
+  EXPECT_EQ(t, "a, b");
+  ASSERT_TRUE(r.next(t));
+  EXPECT_EQ(t, "plain");
+  ASSERT_TRUE(r.next(s));
+  EXPECT_EQ(s, "x y");
+  ASSERT_TRUE(r.next(s));
+  EXPECT_EQ(s, "x y");
+  ASSERT_TRUE(r.next(s));
+  EXPECT_EQ(s, "");
+  ASSERT_TRUE(r.next(s));
+  EXPECT_EQ(s, "q\"");
+  EXPECT_FALSE(r.next(t));
+}
+
+std::string listError(std::string_view record, int count) {
+  ListReader r(record);
+  double v = 0;
+  try {
+    for (int i = 0; i < count; ++i) r.next(v);
+  } catch (const InputError& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+TEST(ListReader, BadTokensAreRefusedWithTheirColumn) {
+  EXPECT_EQ(listError("1 2 abc", 3), "bad real number in list input at column 5: 'abc'");
+  EXPECT_EQ(listError("1.5e", 1), "bad real number in list input at column 1: '1.5e'");
+  EXPECT_EQ(listError("  1e999", 1), "real number out of range in list input at column 3: '1e999'");
+  EXPECT_EQ(listError("0*5", 1), "bad repeat count in list input at column 1: '0*'");
+  EXPECT_EQ(listError("'abc", 1),
+            "unterminated character constant in list input at column 1: ''abc'");
+  EXPECT_EQ(listError("'a'b", 1), "bad value in list input at column 1: ''a'b'");
+  EXPECT_EQ(listError("'a'", 1), "bad real number in list input at column 1: 'a'");
+  for (const char* bad : {"nan", "inf", "+", ".", "1;2", "*4", "--1"})
+    EXPECT_NE(listError(bad, 1), "no error") << bad;
+  ListReader r("2147483648");
+  int i = 0;
+  EXPECT_THROW(r.next(i), InputError);
+  ListReader s("1.0");
+  EXPECT_THROW(s.next(i), InputError);
+}
+
+}  // namespace
+}  // namespace veka::fmt
