@@ -30,10 +30,11 @@
 //      9500 and above) come first, led by 800 or else 9500 (the type numbers the
 //      local-type reader starts at; when the solutes use neither, the one the input's
 //      local table starts with leads), then the parameter-file types in increasing order.
-//      Blank records are put in front of the heading where needed so that the local-type
-//      reader, which passes over the first (atoms + 10) records, finds it; a type that
-//      cannot be looked up (a solute that brought its own parameters) is left out. Read
-//      back, the file gives every local type the parameters it had.
+//      When the input has no local table, a blank record in front of the heading closes
+//      its last section. A type that cannot be looked up (a solute that brought its own
+//      parameters) is left out. Read back, the file gives every local type the parameters
+//      it had (the heading lies where the input's table was, beyond the atoms + 10
+//      records that the local-type reader passes over).
 //
 // Solutes that were read from a PDB or free-format file have no Z-matrix input to read
 // in step: their atoms are followed by a "TER" between solutes as needed and the empty
