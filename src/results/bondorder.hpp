@@ -60,10 +60,10 @@ class BondOrders {
 
   const State& s_;
   int n_ = 0;
-  std::vector<int> free_;                 // free valence left, per atom (index 1..n)
-  std::vector<std::vector<int>> extra_;   // order above 1 of each neighbour bond
-  std::vector<std::vector<char>> open_;   // neighbour bond may take a higher order
-  std::vector<char> placed_;              // atom already placed in a conjugated system
+  std::vector<int> free_;                // free valence left, per atom (index 1..n)
+  std::vector<std::vector<int>> extra_;  // order above 1 of each neighbour bond
+  std::vector<std::vector<char>> open_;  // neighbour bond may take a higher order
+  std::vector<char> placed_;             // atom already placed in a conjugated system
 };
 
 // Order of the bond between solute atoms i and j.

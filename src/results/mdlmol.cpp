@@ -44,7 +44,8 @@ void mdlmol(State& s, double energy) {
     if (seq[static_cast<std::size_t>(i)] == 0) continue;
     for (int k = 1; k <= cn.NNEB(i); ++k) {
       const int j = cn.NEB(k, i);
-      if (j > i && seq[static_cast<std::size_t>(j)] != 0) bonds.push_back({i, j, orders.order(i, j)});
+      if (j > i && seq[static_cast<std::size_t>(j)] != 0)
+        bonds.push_back({i, j, orders.order(i, j)});
     }
   }
   if (bonds.size() > static_cast<std::size_t>(MAXMOL)) {

@@ -41,9 +41,9 @@ class PdbWriter {
 
   State& s_;
   Unit& u_;
-  int serial_ = 0;        // atom records written
-  int counter_ = 1;       // residue counter of the solutes without residues
-  int lastResidue_ = 0;   // highest residue number written
+  int serial_ = 0;          // atom records written
+  int counter_ = 1;         // residue counter of the solutes without residues
+  int lastResidue_ = 0;     // highest residue number written
   std::vector<int> order_;  // solute atoms in the order written
 };
 

@@ -63,11 +63,11 @@ TEST(BondOrder, ChainsAndFunctionalGroups) {
   };
   // Atom numbers follow the SMILES of each file (heavy atoms first).
   const Case cases[] = {
-      {"propene.z", 1, 2, 2},       {"propene.z", 2, 3, 1},   {"butadiene.z", 1, 2, 2},
-      {"butadiene.z", 2, 3, 1},     {"butadiene.z", 3, 4, 2}, {"acetonitrile.z", 2, 3, 3},
-      {"acetonitrile.z", 1, 2, 1},  {"nma.z", 2, 3, 2},       {"nma.z", 2, 4, 1},
-      {"nma.z", 1, 2, 1},           {"phenol.z", 1, 2, 1},    {"methanol.z", 1, 2, 1},
-      {"pyridine.z", 3, 4, 1},      {"pyridine.z", 4, 5, 1},  {"toluene.z", 1, 2, 1},
+      {"propene.z", 1, 2, 2},      {"propene.z", 2, 3, 1},   {"butadiene.z", 1, 2, 2},
+      {"butadiene.z", 2, 3, 1},    {"butadiene.z", 3, 4, 2}, {"acetonitrile.z", 2, 3, 3},
+      {"acetonitrile.z", 1, 2, 1}, {"nma.z", 2, 3, 2},       {"nma.z", 2, 4, 1},
+      {"nma.z", 1, 2, 1},          {"phenol.z", 1, 2, 1},    {"methanol.z", 1, 2, 1},
+      {"pyridine.z", 3, 4, 1},     {"pyridine.z", 4, 5, 1},  {"toluene.z", 1, 2, 1},
       {"two_plain.z", 2, 3, 3},
   };
   for (const Case& c : cases) {
@@ -124,7 +124,7 @@ TEST(BondOrder, AromaticLinkBetweenRingsIsSingle) {
 TEST(BondOrder, IaromTypes) {
   WriterJob job(resultsData("pyridine.z"));
   for (int i = 1; i <= 6; ++i) EXPECT_EQ(iarom(job.s, i), 1) << i;  // CA and NC
-  EXPECT_EQ(iarom(job.s, 7), 0);                                      // HA
+  EXPECT_EQ(iarom(job.s, 7), 0);                                    // HA
   job.s.potpar.AMTYPI(7) = "C*";
   EXPECT_EQ(iarom(job.s, 7), 1);
 }

@@ -13,7 +13,8 @@ namespace veka::test {
 namespace {
 
 std::map<int, std::string> style(const char* keyword) {
-  return {{6, std::string("BFGS    0.001000") + keyword + "         0       0    0.0000    0.0000"}};
+  return {
+      {6, std::string("BFGS    0.001000") + keyword + "         0       0    0.0000    0.0000"}};
 }
 
 // Writes the Z-matrix of `job` and sets the written file up as a new job.
@@ -140,8 +141,8 @@ TEST(Writzm, FullmNamesAndResidues) {
 // Methanol with locally defined types; `types` replaces 157, 154, 155, 156 in turn.
 std::string localMethanol(const std::vector<int>& types, const std::string& table) {
   std::vector<std::string> rec = lines(resultsData("methanol.z"));
-  const std::map<int, int> map = {{157, types[0]}, {154, types[1]}, {155, types[2]},
-                                  {156, types[3]}};
+  const std::map<int, int> map = {
+      {157, types[0]}, {154, types[1]}, {155, types[2]}, {156, types[3]}};
   std::string text;
   for (std::size_t r = 0; r < rec.size(); ++r) {
     if (r >= 1 && r <= 6) {

@@ -204,6 +204,10 @@ def write_file(fname, title, solutes, residues=None, sections=None):
 
 
 def expectations(solutes):
+    """What a reader of the structure files must find. "smiles" is the canonical SMILES
+    of the molecule (solutes joined by "."); "kekule" is false where the MOL bond orders
+    are not expected to reproduce it (pyridine: the parameter-file types make both C-N
+    ring bonds single)."""
     elements = {}
     bonds = 0
     aromatic = 0
@@ -214,8 +218,11 @@ def expectations(solutes):
         ri = s.mol.GetRingInfo()
         aromatic += sum(1 for ring in ri.BondRings()
                         if all(s.mol.GetBondWithIdx(b).GetIsAromatic() for b in ring))
+    smiles = Chem.MolToSmiles(Chem.MolFromSmiles(".".join(
+        Chem.MolToSmiles(Chem.RemoveHs(s.mol)) for s in solutes)))
     return {"atoms": sum(elements.values()), "elements": elements, "bonds": bonds,
-            "aromatic_rings": aromatic}
+            "aromatic_rings": aromatic, "smiles": smiles,
+            "kekule": not any(s.title == "Pyridine" for s in solutes)}
 
 
 def main():
