@@ -104,6 +104,19 @@ TEST(BondOrder, TypeRulesComeBeforeTheConjugation) {
   EXPECT_EQ(ibndo(s, 1, 4), 1);  // not bonded
 }
 
+TEST(BondOrder, BondBetweenTwoDieneCarbonsIsSingle) {
+  // Two neighbouring benzene carbons typed as diene carbons "C=": with fewer than four
+  // "C=" atoms around them their bond is the single bond between two double bonds, and
+  // the rest of the ring still gets one double bond per carbon.
+  WriterJob job(resultsData("benzene.z"));
+  State& s = job.s;
+  s.potpar.AMTYPI(1) = "C=";
+  s.potpar.AMTYPI(2) = "C=";
+  const BondOrders b(s);
+  EXPECT_EQ(b.order(1, 2), 1);
+  for (int i = 1; i <= 6; ++i) EXPECT_EQ(multiple(s, b, i), 1) << i;
+}
+
 TEST(BondOrder, AromaticLinkBetweenRingsIsSingle) {
   // Toluene's methyl carbon made an aromatic-type carbon with three neighbours, as the
   // first atom of a second ring would be: the link is in no ring, so it stays single and
