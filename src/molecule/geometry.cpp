@@ -153,11 +153,12 @@ void sinCosKernel(const double* x, double* sn, double* cs, int n) {
 
 // Atoms 4..n in blocks: the trigonometric factors of a block first (they do not depend
 // on coordinates, so this part is vectorised), then the chain of placements.
+// Atoms from+1..n (0-based indices from..n-1, from >= 3).
 [[gnu::always_inline]] inline void placeAtomsBody(const ZmatView& zm, double* x, double* y,
-                                                  double* z, int n) {
+                                                  double* z, int from, int n) {
   constexpr int kBlock = 128;
   double ct[kBlock], st[kBlock], cp[kBlock], sp[kBlock];
-  for (int i0 = 3; i0 < n; i0 += kBlock) {
+  for (int i0 = from; i0 < n; i0 += kBlock) {
     const int m = std::min(kBlock, n - i0);
     sinCosBody(zm.ang + i0, st, ct, m);
     sinCosBody(zm.dih + i0, sp, cp, m);
@@ -183,21 +184,21 @@ void sinCosKernel(const double* x, double* sn, double* cs, int n) {
 
 #if defined(__x86_64__) && defined(__GNUC__)
 [[gnu::target("avx2")]] void placeAtomsAvx2(const ZmatView& zm, double* x, double* y, double* z,
-                                            int n) {
-  placeAtomsBody(zm, x, y, z, n);
+                                            int from, int n) {
+  placeAtomsBody(zm, x, y, z, from, n);
 }
 [[gnu::target("avx512f")]] void placeAtomsAvx512(const ZmatView& zm, double* x, double* y,
-                                                 double* z, int n) {
-  placeAtomsBody(zm, x, y, z, n);
+                                                 double* z, int from, int n) {
+  placeAtomsBody(zm, x, y, z, from, n);
 }
 #endif
 
-void placeAtoms(const ZmatView& zm, double* x, double* y, double* z, int n) {
+void placeAtoms(const ZmatView& zm, double* x, double* y, double* z, int from, int n) {
 #if defined(__x86_64__) && defined(__GNUC__)
-  if (kSimdLevel == 2) return placeAtomsAvx512(zm, x, y, z, n);
-  if (kSimdLevel == 1) return placeAtomsAvx2(zm, x, y, z, n);
+  if (kSimdLevel == 2) return placeAtomsAvx512(zm, x, y, z, from, n);
+  if (kSimdLevel == 1) return placeAtomsAvx2(zm, x, y, z, from, n);
 #endif
-  placeAtomsBody(zm, x, y, z, n);
+  placeAtomsBody(zm, x, y, z, from, n);
 }
 
 }  // namespace
@@ -261,7 +262,13 @@ void makmol(Xyz& out, const ZmatView& zm) {
     }
     y[2] = r * std::sin(t);
   }
-  placeAtoms(zm, x, y, z, n);
+  placeAtoms(zm, x, y, z, 3, n);
+}
+
+void makmolFrom(Xyz& out, const ZmatView& zm, int first) {
+  const int n = std::clamp(zm.n, 0, MAXATM);
+  if (first <= 3) return makmol(out, zm);
+  placeAtoms(zm, out.x.data(), out.y.data(), out.z.data(), first - 1, n);
 }
 
 void makmol(Xyz& out, const Zmat& z) {

@@ -77,6 +77,12 @@ ZmatView workingView(const Zmat& z);
 void makmol(Xyz& out, const ZmatView& zm);
 void makmol(Xyz& out, const Zmat& z);
 
+// Rebuilds atoms first..n only, keeping atoms 1..first-1 of `out`, which must hold what
+// `makmol` built for the same values of those atoms (an atom depends only on earlier
+// ones). The result is the one `makmol` gives. For callers that change one or a few
+// internal coordinates: `first` is the lowest atom whose coordinate changed.
+void makmolFrom(Xyz& out, const ZmatView& zm, int first);
+
 // ------------------------------------------------------------------ superposition
 // Cyclic Jacobi diagonalisation of a symmetric 4x4 matrix. On return d holds the
 // eigenvalues in ascending order and column j of v (v[i][j]) the eigenvector of d[j].

@@ -185,8 +185,34 @@ RangeRecord readRange(State& s, std::string_view rec) {
 // they fill; this describes one kind.
 struct VarKind {
   const char* section;  // for messages
+  const char* what;     // "Bond", "Angle", "Dihedral"
   int minAtom;          // first atom that has the coordinate
 };
+
+// One record of the range form: "=" makes the coordinate of atom i a dependent copy of the
+// variable coordinate of atom j (declared earlier); any other separator makes the
+// coordinates of atoms i..max(i, j) variable. `find` gives the list index of an atom's
+// variable entry (0 = none), `add` appends one, `dep` is the list's dependency array.
+template <class Find, class Add, class Dep>
+void applyRange(State& s, const RangeRecord& r, const VarKind& kind, Find find, Add add, Dep& dep) {
+  checkAtom(s, kind.section, r.i);
+  if (r.sep == '=') {
+    checkAtom(s, kind.section, r.j);
+    const int master = find(r.j);
+    if (r.i < kind.minAtom || master == 0 || r.i == r.j)
+      stop(s.io, "*** Dependent " + std::string(kind.what) + " of Atom" + formatI(r.i, 6) +
+                     " Refers to Atom" + formatI(r.j, 6) + " Without a Variable " + kind.what +
+                     " - Killed in ZSTART ***");
+    int n = find(r.i);
+    if (n == 0) n = add(r.i);
+    dep(n) = dep(master) != 0 ? dep(master) : master;
+    return;
+  }
+  const int last = std::max(r.i, r.j);
+  checkAtom(s, kind.section, last);
+  for (int a = std::max(r.i, kind.minAtom); a <= last; ++a)
+    if (find(a) == 0) add(a);
+}
 
 // ------------------------------------------------------------------ bonds
 
@@ -214,28 +240,12 @@ int addVarBond(State& s, int a) {
 }
 
 void readVariableBonds(State& s) {
-  static constexpr VarKind kind{"Variable Bonds", 2};
-  Bndcom& b = s.bndcom;
+  static constexpr VarKind kind{"Variable Bonds", "Bond", 2};
   std::string_view rec;
-  while (nextRecord(s, rec)) {
-    const RangeRecord r = readRange(s, rec);
-    checkAtom(s, kind.section, r.i);
-    if (r.sep == '=') {
-      checkAtom(s, kind.section, r.j);
-      const int master = findVarBond(b, r.j);
-      if (r.i < kind.minAtom || master == 0 || r.i == r.j)
-        stop(s.io, "*** Dependent Bond of Atom" + formatI(r.i, 6) + " Refers to Atom" +
-                       formatI(r.j, 6) + " Without a Variable Bond - Killed in ZSTART ***");
-      int n = findVarBond(b, r.i);
-      if (n == 0) n = addVarBond(s, r.i);
-      b.IBDEP(n) = b.IBDEP(master) != 0 ? b.IBDEP(master) : master;
-      continue;
-    }
-    const int last = std::max(r.i, r.j);
-    checkAtom(s, kind.section, last);
-    for (int a = std::max(r.i, kind.minAtom); a <= last; ++a)
-      if (findVarBond(b, a) == 0) addVarBond(s, a);
-  }
+  while (nextRecord(s, rec))
+    applyRange(
+        s, readRange(s, rec), kind, [&](int a) { return findVarBond(s.bndcom, a); },
+        [&](int a) { return addVarBond(s, a); }, s.bndcom.IBDEP);
 }
 
 void readAdditionalBonds(State& s) {
@@ -337,28 +347,12 @@ int addVarAngle(State& s, int a) {
 }
 
 void readVariableAngles(State& s) {
-  static constexpr VarKind kind{"Variable Angles", 3};
-  Angcom& al = s.angcom;
+  static constexpr VarKind kind{"Variable Angles", "Angle", 3};
   std::string_view rec;
-  while (nextRecord(s, rec)) {
-    const RangeRecord r = readRange(s, rec);
-    checkAtom(s, kind.section, r.i);
-    if (r.sep == '=') {
-      checkAtom(s, kind.section, r.j);
-      const int master = findVarAngle(al, r.j);
-      if (r.i < kind.minAtom || master == 0 || r.i == r.j)
-        stop(s.io, "*** Dependent Angle of Atom" + formatI(r.i, 6) + " Refers to Atom" +
-                       formatI(r.j, 6) + " Without a Variable Angle - Killed in ZSTART ***");
-      int n = findVarAngle(al, r.i);
-      if (n == 0) n = addVarAngle(s, r.i);
-      al.IADEP(n) = al.IADEP(master) != 0 ? al.IADEP(master) : master;
-      continue;
-    }
-    const int last = std::max(r.i, r.j);
-    checkAtom(s, kind.section, last);
-    for (int a = std::max(r.i, kind.minAtom); a <= last; ++a)
-      if (findVarAngle(al, a) == 0) addVarAngle(s, a);
-  }
+  while (nextRecord(s, rec))
+    applyRange(
+        s, readRange(s, rec), kind, [&](int a) { return findVarAngle(s.angcom, a); },
+        [&](int a) { return addVarAngle(s, a); }, s.angcom.IADEP);
 }
 
 void readAdditionalAngles(State& s) {
@@ -433,7 +427,7 @@ void readFlip(State& s, std::string_view rec) {
 }
 
 void readVariableDihedrals(State& s) {
-  static constexpr VarKind kind{"Variable Dihedrals", 4};
+  static constexpr VarKind kind{"Variable Dihedrals", "Dihedral", 4};
   Dihcom& d = s.dihcom;
   std::string_view rec;
   while (nextRecord(s, rec)) {
@@ -444,23 +438,10 @@ void readVariableDihedrals(State& s) {
     }
     const char sep = column(rec, 5);
     if (sep == '-' || sep == '=') {
-      const RangeRecord r = readRange(s, rec);
-      checkAtom(s, kind.section, r.i);
-      if (sep == '=') {
-        checkAtom(s, kind.section, r.j);
-        const int master = findVarDihedral(d, r.j);
-        if (r.i < kind.minAtom || master == 0 || r.i == r.j)
-          stop(s.io, "*** Dependent Dihedral of Atom" + formatI(r.i, 6) + " Refers to Atom" +
-                         formatI(r.j, 6) + " Without a Variable Dihedral - Killed in ZSTART ***");
-        int n = findVarDihedral(d, r.i);
-        if (n == 0) n = addVarDihedral(s, r.i, -1, -1, -1.0);
-        d.IDDEP(n) = d.IDDEP(master) != 0 ? d.IDDEP(master) : master;
-        continue;
-      }
-      const int last = std::max(r.i, r.j);
-      checkAtom(s, kind.section, last);
-      for (int a = std::max(r.i, kind.minAtom); a <= last; ++a)
-        if (findVarDihedral(d, a) == 0) addVarDihedral(s, a, -1, -1, -1.0);
+      // Automatic torsion types and step for every dihedral made variable here.
+      applyRange(
+          s, readRange(s, rec), kind, [&](int a) { return findVarDihedral(d, a); },
+          [&](int a) { return addVarDihedral(s, a, -1, -1, -1.0); }, d.IDDEP);
       continue;
     }
     RecordReader r(rec, &s.io.zmatfile.origin());

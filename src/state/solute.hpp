@@ -53,6 +53,8 @@ struct Zmat {
   bool autoDih = false;  // "AUTO" in the additional-dihedral section
 
   // Excluded nonbonded pair ranges I1, I2, J1, J2.
+  // Filled by the Z-matrix reader when it reads the file (every number names an atom of
+  // the file); the pair-list builder uses these instead of reading the file again.
   int NEXCL = 0;
   Array1<std::array<int, 4>, MAXEXC> excl{};
 

@@ -122,6 +122,35 @@ TEST(Makmol, AtomsBuiltFromCollinearStartStayFinite) {
   EXPECT_NEAR(bondAngle(atom(*out, 4), atom(*out, 3), atom(*out, 2)), 1.9, 1e-9);
 }
 
+TEST(Makmol, RebuildFromTheFirstChangedAtomEqualsAFullBuild) {
+  auto c = std::make_unique<Chain>();
+  std::mt19937_64 g(23);
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  const int n = 700;
+  for (int i = 1; i < n; ++i) {  // element i is atom i + 1
+    const auto k = static_cast<std::size_t>(i);
+    c->iz1[k] = std::max(1, i - static_cast<int>(g() % 4));
+    c->iz2[k] = i >= 2 ? (c->iz1[k] == 1 ? 2 : c->iz1[k] - 1) : 0;
+    c->iz3[k] = i >= 3 ? (c->iz2[k] == 1 ? (c->iz1[k] == 2 ? 3 : 2) : c->iz2[k] - 1) : 0;
+    if (i >= 3 && c->iz3[k] == c->iz1[k]) c->iz3[k] = 3;
+    c->bnd[k] = 1.0 + u(g);
+    c->ang[k] = 1.5 + u(g);
+    c->dih[k] = 6.0 * u(g) - 3.0;
+  }
+  auto full = std::make_unique<Xyz>();
+  auto part = std::make_unique<Xyz>();
+  makmol(*part, c->view(n));
+  for (int first : {500, 4, 137, 700}) {
+    c->dih[static_cast<std::size_t>(first - 1)] += 0.3;
+    makmol(*full, c->view(n));
+    makmolFrom(*part, c->view(n), first);
+    for (int i = 1; i <= n; ++i) {
+      ASSERT_EQ(full->x(i), part->x(i)) << first << " " << i;
+      ASSERT_EQ(full->z(i), part->z(i)) << first << " " << i;
+    }
+  }
+}
+
 // Random rotation matrix from a random unit quaternion.
 std::array<std::array<double, 3>, 3> randomRotation(std::mt19937_64& g) {
   std::normal_distribution<double> n;
