@@ -68,15 +68,6 @@ bool isDummy(const State& s, int i) {
   return s.zmat.ITYPE(i) == -1 || s.potpar.NATI(i) == 0;
 }
 
-class Output {
- public:
-  explicit Output(Unit& u) : u_(u) {}
-  void put(std::string_view rec) { u_.write(rec); }
-
- private:
-  Unit& u_;
-};
-
 std::string atomRecord(const State& s, int i, int namedBefore, bool recompute) {
   const Zmat& z = s.zmat;
   const Internal v = internals(s, i, recompute);
@@ -99,18 +90,18 @@ std::string atomRecord(const State& s, int i, int namedBefore, bool recompute) {
 
 // The atom section; with `in` the input file is read in step and its "TER" records are
 // copied, without it a plain "TER" separates the solutes.
-void writeAtoms(State& s, Output& out, Unit* in) {
+void writeAtoms(State& s, Unit& out, Unit* in) {
   const Zmat& z = s.zmat;
   std::string_view rec;
   int named = 0;
   for (int m = 1; m <= z.NSOLUT; ++m) {
     if (m > 1) {
       const bool copied = in && in->read(rec) && rec.substr(0, 3) == "TER";
-      out.put(copied ? rec : std::string_view("TER"));
+      out.write(copied ? rec : std::string_view("TER"));
     }
     for (int i = z.first(m); i <= z.last(m); ++i) {
       if (in) in->read(rec);
-      out.put(atomRecord(s, i, named, m > 1 && i - z.first(m) < 3));
+      out.write(atomRecord(s, i, named, m > 1 && i - z.first(m) < 3));
       if (!isDummy(s, i)) ++named;
     }
   }
@@ -118,11 +109,11 @@ void writeAtoms(State& s, Output& out, Unit* in) {
 
 // Copies the rest of the input; with `stopAtFinal` up to, not including, the first record
 // beginning " Final". Returns true when such a record ended the copy.
-bool copyRest(Unit& in, Output& out, bool stopAtFinal) {
+bool copyRest(Unit& in, Unit& out, bool stopAtFinal) {
   std::string_view rec;
   while (in.read(rec)) {
     if (stopAtFinal && beginsFinal(rec)) return true;
-    out.put(rec);
+    out.write(rec);
   }
   return false;
 }
@@ -158,12 +149,12 @@ std::vector<int> dumpTypes(State& s) {
   return local;
 }
 
-void writeDump(State& s, Output& out, bool inputHadFinal) {
+void writeDump(State& s, Unit& out, bool inputHadFinal) {
   const std::vector<int> types = dumpTypes(s);
   // Without a local table of its own the input may end inside its last section, which
   // a blank record closes.
-  if (!inputHadFinal) out.put("");
-  out.put(kDumpHeading);
+  if (!inputHadFinal) out.write("");
+  out.write(kDumpHeading);
   for (int t : types) {
     AtomType a;
     const bool found = isLocalSoluteType(t) ? findLocalType(s.io.zmatfile, s.zmat.NSATM + 10, t, a)
@@ -171,7 +162,7 @@ void writeDump(State& s, Output& out, bool inputHadFinal) {
     if (!found) continue;
     RecordWriter w;
     w.I(t, 4).X(1).I(a.Z, 2).X(1).A(a.ff.view()).X(1).F(a.q, 10, 6).F(a.sig, 10, 6).F(a.eps, 10, 6);
-    out.put(w.str());
+    out.write(w.str());
   }
 }
 
@@ -186,10 +177,10 @@ Chars<3> fullmName(const State& s, int i, int count) {
 }
 
 void writzm(State& s, Unit& unit, double energy) {
-  Output out(unit);
+  Unit& out = unit;
   RecordWriter title;
   title.A(s.zmat.title.view()).X(30).A("Tot. E =").F(energy, 12, 4);
-  out.put(title.str());
+  out.write(title.str());
 
   const bool dump = s.control.zmOutStyle >= 2;
   bool inputHadFinal = false;
@@ -202,7 +193,7 @@ void writzm(State& s, Unit& unit, double energy) {
     inputHadFinal = copyRest(in, out, dump);
   } else {
     writeAtoms(s, out, nullptr);
-    for (const char* h : kSectionHeadings) out.put(h);
+    for (const char* h : kSectionHeadings) out.write(h);
   }
   if (dump) writeDump(s, out, inputHadFinal);
 }
