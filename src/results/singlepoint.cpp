@@ -27,7 +27,7 @@ void writeStructureFile(State& s, double energy) {
   if (f == 4 || f == 5) mdlmol(s, energy);
 }
 
-void listEnergyComponents(State& s, double total) {
+void listComponents(State& s, double total) {
   s.io.list("");
   s.io.list(" Energy components:");
   energyLine(s, "Bond stretching energy  =", s.bndcom.EBNDNE);
@@ -45,7 +45,7 @@ void singlePoint(State& s) {
   s.io.summary.rewind();
   writzm(s, s.io.summary, e);
   writeStructureFile(s, e);
-  listEnergyComponents(s, e);
+  listComponents(s, e);
 }
 
 }  // namespace veka

@@ -16,8 +16,4 @@ void singlePoint(State& s);
 // The structure file of the structure-output format: PDB for 1-3, MOL for 4-5, none else.
 void writeStructureFile(State& s, double energy);
 
-// "Energy components:" and one line per term of the gas-phase energy (F14.5), ending
-// with "Total Energy            =" and `total`.
-void listEnergyComponents(State& s, double total);
-
 }  // namespace veka
