@@ -4,6 +4,10 @@
 #include <cmath>
 #include <string>
 
+#include "energy/eintra.hpp"
+#include "energy/gasphase.hpp"
+#include "energy/nbpair.hpp"
+#include "energy/xxpot.hpp"
 #include "format/record.hpp"
 #include "molecule/params.hpp"
 #include "molecule/prmchk.hpp"
@@ -149,8 +153,13 @@ void setupGasPhase(State& s) {
   param(s);
   buildCutoffLists(s);
   listMolecularWeights(s);
+  intraSettings(s);
+  nbpair(s, s.io.listLevel != 0);
   prmchk(s);
   listMoments(s);
+  gasPhaseEnergy(s);
+  acceptSoluteEnergies(s);
+  listSoluteOneOnly(s);
 }
 
 }  // namespace veka

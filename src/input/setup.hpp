@@ -17,7 +17,9 @@ void refuseUnbuiltModels(State& s);
 
 // The system of a gas-phase job (run modes 2 and above, start-up case 4): the solutes
 // from the Z-matrix file, their nonbonded and bonded parameters, the cutoff lists, the
-// molecular weights, the parameter check and the dipole and quadrupole moments.
+// molecular weights, the intrasolute pair list (listed at listing level 0), the parameter
+// check, the dipole and quadrupole moments, and the full gas-phase energy (trial values
+// copied to the current ones).
 void setupGasPhase(State& s);
 
 // Dipole moment (debye) of solute state st (0 reference, 1, 2 perturbed): the sum of the

@@ -4,6 +4,7 @@
 
 #include "input/command.hpp"
 #include "input/setup.hpp"
+#include "normalmodes/calfreq.hpp"
 #include "results/singlepoint.hpp"
 
 namespace veka {
@@ -30,7 +31,8 @@ bool dispatchJob(State& s) {
     case 3:
       notBuilt(s, "Run mode 3 (bond, angle or dihedral scan)");
     case 4:
-      notBuilt(s, "Run mode 4 (normal-mode analysis)");
+      normalModes(s);
+      return true;
     case 5:
       notBuilt(s, "Run mode 5 (Monte Carlo conformational search)");
     case 6:

@@ -46,6 +46,10 @@ struct Cutoff {
   int NICUTAT = 0;
   Array1<int, MAXICS> ICUTAS{};  // solvent cutoff sites (record 11)
   int ewald = 0;                 // record 32: 1 = Ewald sums
+  // Reaction field (DIELRF > 1): flag and constant k_rf = (DIELRF - 1) / ((2 DIELRF + 1)
+  // RCUT^3), set with the solvent cutoffs; used by the solute-solute Coulomb term too.
+  int reactionField = 0;
+  double KRF = 0.0;
   int noEcut = 0;                // record 26: 1 = no long-range LJ correction
 };
 

@@ -54,6 +54,8 @@ struct Dihcom {
   Array1<double, MAXDIH> DDIH{}, DDMX{};  // step and maximum displacement (rad)
   int constV4 = 0;                        // torsion table layout 0: V4 is a constant term
   double chop = 1.0e10;                   // torsion chop value (kcal/mol); 1e10 = none
+  // Work arrays of the torsion energy: sin and cos of the current dihedrals of one state.
+  Array1<double, MAXDIH> sinPhi{}, cosPhi{};
   double EDIHNE = 0, EDINE1 = 0, EDINE2 = 0;
   double EDIHOL = 0, EDIOL1 = 0, EDIOL2 = 0;
 };
@@ -64,6 +66,10 @@ struct Nbcom {
   Array1<std::uint8_t, MAXPAIR> I14{};         // 1-4 pair: all bits set, else 0
   Array1<std::uint8_t, MAXPAIR> EWX{};         // 1-2/1-3 pair kept only for the Ewald correction
   double CUTNB = 16.0;
+  // Work arrays of the pair energy, by atom of the state evaluated: (x, y, z, charge) of
+  // atom i at 4 i and (A, C) at 2 i, so that one atom's values are adjacent.
+  std::array<double, 4 * (MAXATM + 1)> wxyzq{};
+  std::array<double, 2 * (MAXATM + 1)> wac{};
   double ENBNE = 0, ENBNE1 = 0, ENBNE2 = 0;
   double ENBOL = 0, ENBOL1 = 0, ENBOL2 = 0;
 };

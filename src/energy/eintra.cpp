@@ -1,0 +1,207 @@
+#include "energy/eintra.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "energy/pairkernel.hpp"
+#include "molecule/geometry.hpp"
+
+namespace veka {
+
+namespace {
+
+constexpr int kRestraintType = 500;  // torsion type of a harmonic dihedral restraint
+
+inline std::size_t st(int k) {
+  return static_cast<std::size_t>(k);
+}
+
+// True when state k has energies of its own: the reference state always, a perturbed
+// state when its coupling value differs from the reference one and the run perturbs at
+// all (the no-perturbation flag, set for every job that is not a Monte Carlo run, limits
+// the energy to the reference state; the command-line numbers of such jobs are not
+// coupling values).
+bool ownState(const State& s, int k) {
+  return k == 0 || (s.geom.noPert == 0 && s.geom.rc(k) != s.geom.RC0);
+}
+
+// Sum of K (x - x0)^2 over n entries (bonds or angles), in four partial sums (entries
+// 4m + r into sum r) so that the additions do not wait on one another.
+double harmonicSum(const double* k, const double* x, const double* x0, int n) {
+  double e[4] = {0.0, 0.0, 0.0, 0.0};
+  int m = 0;
+  for (; m + 4 <= n; m += 4)
+    for (int r = 0; r < 4; ++r) {
+      const double d = x[m + r] - x0[m + r];
+      e[r] += k[m + r] * d * d;
+    }
+  for (; m < n; ++m) {
+    const double d = x[m] - x0[m];
+    e[0] += k[m] * d * d;
+  }
+  return (e[0] + e[1]) + (e[2] + e[3]);
+}
+
+// One Fourier torsion from cos(phi) (and phi itself for a term with a phase): the multiple
+// angles of a zero phase come from the Chebyshev polynomials of cos(phi), so that such a
+// term costs no further trigonometric function.
+double fourierTerm(const Dihcom& d, std::size_t k, int n, double c, double phi, bool constV4) {
+  const double v1 = d.V1[k](n), v2 = d.V2[k](n), v3 = d.V3[k](n), v4 = d.V4[k](n);
+  double e = 0.0;
+  if (v1 != 0.0) {
+    const double f = d.F1[k](n);
+    e += v1 * (1.0 + (f == 0.0 ? c : std::cos(phi + f)));
+  }
+  if (v2 != 0.0) {
+    const double f = d.F2[k](n);
+    e += v2 * (1.0 - (f == 0.0 ? 2.0 * c * c - 1.0 : std::cos(2.0 * phi + f)));
+  }
+  if (v3 != 0.0) {
+    const double f = d.F3[k](n);
+    e += v3 * (1.0 + (f == 0.0 ? c * (4.0 * c * c - 3.0) : std::cos(3.0 * phi + f)));
+  }
+  e *= 0.5;
+  if (v4 != 0.0) {
+    const double c2 = c * c;
+    e += constV4 ? v4 : 0.5 * v4 * (1.0 - (8.0 * c2 * (c2 - 1.0) + 1.0));
+  }
+  return e;
+}
+
+double torsionSum(Dihcom& d, std::size_t k) {
+  const int nd = d.NDIH;
+  if (nd == 0) return 0.0;
+  const double* phi = d.PHI[k].data();
+  sinCos(phi, d.sinPhi.data(), d.cosPhi.data(), nd);
+  const double* c = d.cosPhi.data();
+  const int* t0 = d.ITOR0.data();
+  const int* t1 = d.ITOR1.data();
+  const bool constV4 = d.constV4 != 0;
+  double e[2] = {0.0, 0.0};  // even and odd entries
+  for (int m = 0; m < nd; ++m) {
+    if (t0[m] == kRestraintType || t0[m] + t1[m] == 0) continue;
+    e[m & 1] += std::min(fourierTerm(d, k, m + 1, c[m], phi[m], constV4), d.chop);
+  }
+  return e[0] + e[1];
+}
+
+void bondedEnergies(State& s) {
+  Bndcom& b = s.bndcom;
+  Angcom& a = s.angcom;
+  Dihcom& d = s.dihcom;
+  std::array<double, 3> eb{}, ea{}, ed{};
+  for (int k = 0; k < 3; ++k) {
+    const std::size_t q = st(k);
+    if (!ownState(s, k)) {
+      eb[q] = eb[0], ea[q] = ea[0], ed[q] = ed[0];
+      continue;
+    }
+    eb[q] = harmonicSum(b.KB[q].data(), b.RB[q].data(), b.RB0[q].data(), b.NBND);
+    ea[q] = harmonicSum(a.KA[q].data(), a.TH[q].data(), a.TH0[q].data(), a.NANG);
+    ed[q] = torsionSum(d, q);
+  }
+  b.EBNDNE = eb[0], b.EBNNE1 = eb[1], b.EBNNE2 = eb[2];
+  a.EANGNE = ea[0], a.EANNE1 = ea[1], a.EANNE2 = ea[2];
+  d.EDIHNE = ed[0], d.EDINE1 = ed[1], d.EDINE2 = ed[2];
+}
+
+}  // namespace
+
+void intraSettings(State& s) {
+  Potpar& p = s.potpar;
+  s.dihcom.chop = s.sw.chop > 0.0 ? s.sw.chop : 1.0e10;
+  auto divisor = [](double v) { return v <= 0.0 ? 2.0 : (v > 99999.0 ? 1.0e30 : v); };
+  p.div14C = divisor(p.div14C);
+  p.div14L = divisor(p.div14L);
+  p.SCL14C = 1.0 / p.div14C;
+  p.SCL14L = 1.0 / p.div14L;
+  s.nbcom.CUTNB = s.cutoff.CUTNB > 0.0 ? s.cutoff.CUTNB : 16.0;
+}
+
+void zmatTermValues(State& s) {
+  const Zmat& z = s.zmat;
+  Bndcom& b = s.bndcom;
+  Angcom& a = s.angcom;
+  Dihcom& d = s.dihcom;
+  const int states = s.geom.noPert ? 1 : 3;
+  for (int k = 0; k < states; ++k) {
+    const std::size_t q = st(k);
+    const double shift = s.geom.rc(k) - s.geom.RC0;
+    for (int n = 1; n <= b.NVBND; ++n) {
+      const int i = b.IB1(n);
+      b.RB[q](n) = z.BND(i) + shift * (z.BNDF(i) - z.BNDI(i));
+    }
+    for (int n = 1; n <= a.NVANG; ++n) {
+      const int i = a.IA1(n);
+      a.TH[q](n) = z.ANG(i) + shift * (z.ANGF(i) - z.ANGI(i));
+    }
+    for (int n = 1; n <= d.NVDIH; ++n) {
+      const int i = d.ID4(n);
+      d.PHI[q](n) = z.DIH(i) + shift * (z.DIHF(i) - z.DIHI(i));
+    }
+  }
+}
+
+void upadd(State& s) {
+  Bndcom& b = s.bndcom;
+  Angcom& a = s.angcom;
+  Dihcom& d = s.dihcom;
+  const int states = s.geom.noPert ? 1 : 3;
+  for (int k = 0; k < states; ++k) {
+    const std::size_t q = st(k);
+    const Xyz& c = s.solcor.xyz[q];
+    for (int n = b.NVBND + 1; n <= b.NBND; ++n)
+      b.RB[q](n) = distance(atom(c, b.IB1(n)), atom(c, b.IB2(n)));
+    for (int n = a.NVANG + 1; n <= a.NANG; ++n)
+      a.TH[q](n) = bondAngle(atom(c, a.IA1(n)), atom(c, a.IA2(n)), atom(c, a.IA3(n)));
+    for (int n = d.NVDIH + 1; n <= d.NDIH; ++n)
+      d.PHI[q](n) =
+          dihedral(atom(c, d.ID1(n)), atom(c, d.ID2(n)), atom(c, d.ID3(n)), atom(c, d.ID4(n)));
+  }
+}
+
+double pairEnergy(State& s, int state, int width) {
+  Nbcom& nb = s.nbcom;
+  const Potpar& p = s.potpar;
+  const auto& slot = p.slot[st(state)];
+  const Xyz& c = s.solcor.xyz[st(state)];
+  // The coordinates and parameters of each atom of this state side by side.
+  for (int i = 1; i <= s.zmat.NSATM; ++i) {
+    const int k = slot(i);
+    double* u = nb.wxyzq.data() + 4 * i;
+    double* w = nb.wac.data() + 2 * i;
+    u[0] = c.x(i), u[1] = c.y(i), u[2] = c.z(i);
+    if (k < 1) continue;  // dummy atoms have no slot and no pairs
+    u[3] = p.Q(k), w[0] = p.A(k), w[1] = p.C(k);
+  }
+  const double invD = 1.0 / p.DIELEC;
+  const PairInput in{nb.wxyzq.data(),
+                     nb.wac.data(),
+                     nb.NBI.data(),
+                     nb.NBJ.data(),
+                     nb.I14.data(),
+                     nb.EWX.data(),
+                     {invD, p.SCL14C * invD, 0.0, 0.0},
+                     {1.0, p.SCL14L, 0.0, 0.0}};
+  return pairSum(in, nb.NPAIR, width);
+}
+
+double eintra(State& s, int mode) {
+  Nbcom& nb = s.nbcom;
+  nb.ENBNE = nb.ENBNE1 = nb.ENBNE2 = 0.0;
+  if (mode != 2) {
+    upadd(s);
+    bondedEnergies(s);
+  }
+  if (mode != 1) {
+    nb.ENBNE = pairEnergy(s, 0);
+    nb.ENBNE1 = ownState(s, 1) ? pairEnergy(s, 1) : nb.ENBNE;
+    nb.ENBNE2 = ownState(s, 2) ? pairEnergy(s, 2) : nb.ENBNE;
+  }
+  return s.bndcom.EBNDNE + s.angcom.EANGNE + s.dihcom.EDIHNE + nb.ENBNE;
+}
+
+}  // namespace veka

@@ -1,0 +1,178 @@
+// Energies of solutes read and parameterised by the real set-up: the modes on random
+// geometries, invariance under rigid motions, perturbed states against reference states
+// at the same coupling value, and agreement with the normal-mode code's energies.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "energy/eintra.hpp"
+#include "energy/gasphase.hpp"
+#include "energy/xxpot.hpp"
+#include "gas_job.hpp"
+#include "molecule/geometry.hpp"
+#include "normalmodes/force.hpp"
+#include "normalmodes/system.hpp"
+#include "support/job.hpp"
+
+namespace veka {
+namespace {
+
+using test::GasJob;
+
+// Random changes of every variable coordinate, new coordinates, new term values.
+void randomGeometry(State& s, std::mt19937& rng) {
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  Zmat& z = s.zmat;
+  for (int n = 1; n <= s.bndcom.NVBND; ++n) z.BND(s.bndcom.IB1(n)) += 0.08 * u(rng);
+  for (int n = 1; n <= s.angcom.NVANG; ++n) z.ANG(s.angcom.IA1(n)) += 0.15 * u(rng);
+  for (int n = 1; n <= s.dihcom.NVDIH; ++n) z.DIH(s.dihcom.ID4(n)) += 1.5 * u(rng);
+  makmol(s.solcor.xyz[0], z);
+  zmatTermValues(s);
+}
+
+TEST(Pipeline, ModeZeroIsModeOnePlusModeTwoOnRandomGeometries) {
+  std::mt19937 rng(20240611);
+  for (const char* name : {"pentane_tg.z", "phenol.z", "nma.z"}) {
+    GasJob job(GasJob::data(name));
+    State& s = job.state();
+    ASSERT_GT(s.nbcom.NPAIR, 30) << name;
+    for (int trial = 0; trial < 20; ++trial) {
+      randomGeometry(s, rng);
+      const double all = eintra(s, 0);
+      const double bonded = eintra(s, 1);
+      EXPECT_EQ(s.nbcom.ENBNE, 0.0);
+      const double both = eintra(s, 2);
+      EXPECT_NEAR(all, bonded + s.nbcom.ENBNE, 1e-9 * (1.0 + std::fabs(all))) << name;
+      EXPECT_NEAR(both, all, 1e-9 * (1.0 + std::fabs(all))) << name;
+    }
+  }
+}
+
+// Rotates and translates the reference coordinates of all solute atoms.
+void rigidMotion(State& s, double angle, Vec3 axis, Vec3 shift) {
+  const double n = std::sqrt(axis.x * axis.x + axis.y * axis.y + axis.z * axis.z);
+  const double x = axis.x / n, y = axis.y / n, z = axis.z / n;
+  const double c = std::cos(angle), si = std::sin(angle), t = 1.0 - c;
+  const double r[3][3] = {{t * x * x + c, t * x * y - si * z, t * x * z + si * y},
+                          {t * x * y + si * z, t * y * y + c, t * y * z - si * x},
+                          {t * x * z - si * y, t * y * z + si * x, t * z * z + c}};
+  Xyz& p = s.solcor.xyz[0];
+  for (int i = 1; i <= s.zmat.NSATM; ++i) {
+    const double v[3] = {p.x(i), p.y(i), p.z(i)};
+    p.x(i) = r[0][0] * v[0] + r[0][1] * v[1] + r[0][2] * v[2] + shift.x;
+    p.y(i) = r[1][0] * v[0] + r[1][1] * v[1] + r[1][2] * v[2] + shift.y;
+    p.z(i) = r[2][0] * v[0] + r[2][1] * v[1] + r[2][2] * v[2] + shift.z;
+  }
+}
+
+TEST(Pipeline, RigidMotionLeavesTheEnergyUnchanged) {
+  for (const char* name : {"phenol.z", "methanol_water.z", "pentane_tg.z"}) {
+    GasJob job(GasJob::data(name));
+    State& s = job.state();
+    gasPhaseEnergy(s);
+    const EnergyComponents before = energyComponents(s);
+    rigidMotion(s, 2.1, {0.3, -0.8, 0.5}, {13.0, -7.5, 21.0});
+    gasPhaseEnergy(s);
+    const EnergyComponents after = energyComponents(s);
+    EXPECT_NEAR(after.stretch, before.stretch, 1e-9) << name;
+    EXPECT_NEAR(after.bend, before.bend, 1e-9) << name;
+    EXPECT_NEAR(after.torsion, before.torsion, 1e-9) << name;
+    EXPECT_NEAR(after.intra, before.intra, 1e-9) << name;
+    EXPECT_NEAR(after.inter, before.inter, 1e-9) << name;
+    EXPECT_NEAR(after.total, before.total, 1e-9) << name;
+  }
+}
+
+TEST(Pipeline, PerturbedStatesEqualReferenceStatesAtTheirCouplingValue) {
+  const std::string solute = GasJob::data("ethanol_perturbed.z");
+  GasJob::Options both;
+  both.runMode = 1, both.rc0 = 0.0, both.rc1 = 0.5, both.rc2 = 1.0;
+  GasJob pert(solute, both);
+  const State& p = pert.state();
+  ASSERT_EQ(p.geom.noPert, 0);
+  for (int k = 1; k <= 2; ++k) {
+    GasJob::Options alone;
+    alone.rc0 = alone.rc1 = alone.rc2 = k == 1 ? 0.5 : 1.0;
+    GasJob ref(solute, alone);
+    const State& r = ref.state();
+    const double got[] = {
+        k == 1 ? p.bndcom.EBNNE1 : p.bndcom.EBNNE2, k == 1 ? p.angcom.EANNE1 : p.angcom.EANNE2,
+        k == 1 ? p.dihcom.EDINE1 : p.dihcom.EDINE2, k == 1 ? p.nbcom.ENBNE1 : p.nbcom.ENBNE2};
+    const double want[] = {r.bndcom.EBNDNE, r.angcom.EANGNE, r.dihcom.EDIHNE, r.nbcom.ENBNE};
+    for (int t = 0; t < 4; ++t)
+      EXPECT_NEAR(got[t], want[t], 1e-9) << "state " << k << " term " << t;
+  }
+  // The end states really differ, term by term.
+  EXPECT_GT(std::fabs(p.bndcom.EBNNE2 - p.bndcom.EBNDNE), 1e-3);
+  EXPECT_GT(std::fabs(p.dihcom.EDINE2 - p.dihcom.EDIHNE), 1e-3);
+  EXPECT_GT(std::fabs(p.nbcom.ENBNE2 - p.nbcom.ENBNE), 1e-3);
+}
+
+TEST(Pipeline, VariableValuesFollowTheZmatrix) {
+  GasJob::Options o;
+  o.runMode = 1, o.rc0 = 0.0, o.rc1 = 0.5, o.rc2 = 1.0;
+  GasJob job(GasJob::data("ethanol_perturbed.z"), o);
+  State& s = job.state();
+  int n = 1;
+  while (s.bndcom.IB1(n) != 3) ++n;  // the variable bond of O3, 1.427 -> 1.52
+  EXPECT_NEAR(s.bndcom.RB[1](n), 1.427 + 0.5 * (1.52 - 1.427), 1e-12);
+  s.zmat.BND(3) += 0.1;
+  zmatTermValues(s);
+  EXPECT_NEAR(s.bndcom.RB[0](n), 1.527, 1e-12);
+  EXPECT_NEAR(s.bndcom.RB[1](n), 1.527 + 0.5 * (1.52 - 1.427), 1e-12);
+  EXPECT_NEAR(s.bndcom.RB[2](n), 1.62, 1e-12);
+}
+
+TEST(Pipeline, AgreesWithTheNormalModeEnergies) {
+  for (const char* name : {"nma.z", "phenol.z", "methanol_water_restrained.z", "butane_gauche.z"}) {
+    GasJob job(GasJob::data(name));
+    State& s = job.state();
+    std::mt19937 rng(7);
+    randomGeometry(s, rng);
+    gasPhaseEnergy(s);
+    const EnergyComponents e = energyComponents(s);
+    auto sys = std::make_unique<nm::System>();
+    nm::rmdummy(s, *sys);
+    nm::Sink none;
+    const nm::Energies ref = nm::force(*sys, none, false);
+    EXPECT_NEAR(e.stretch, ref.stretch, 1e-9) << name;
+    EXPECT_NEAR(e.bend, ref.bend, 1e-9) << name;
+    EXPECT_NEAR(e.torsion, ref.torsion, 1e-9) << name;
+    EXPECT_NEAR(e.intra, ref.intra, 1e-9) << name;
+    EXPECT_NEAR(e.inter, ref.inter, 1e-9) << name;
+    EXPECT_NEAR(e.constraints, ref.constraint, 1e-9) << name;
+    EXPECT_NEAR(e.total, ref.total(), 1e-8) << name;
+  }
+}
+
+TEST(Pipeline, SetupKeepsTheEnergiesAsCurrentValues) {
+  GasJob job(GasJob::data("methanol_water_restrained.z"));
+  const State& s = job.state();
+  EXPECT_GT(s.nbcon.EBCNEW, 0.0);
+  EXPECT_LT(s.energy.EXXNEW - s.nbcon.EBCNEW, 0.0);  // the hydrogen bond
+  EXPECT_EQ(s.energy.EXXOLD, s.energy.EXXNEW);
+  EXPECT_EQ(s.nbcon.EBCOLD, s.nbcon.EBCNEW);
+  EXPECT_EQ(s.nbcom.ENBOL, s.nbcom.ENBNE);
+  EXPECT_EQ(s.dihcom.EDIHOL, s.dihcom.EDIHNE);
+  EXPECT_EQ(s.energy.EOLD, s.energy.ENEW);
+  EXPECT_NEAR(s.energy.ENEW, energyComponents(s).total, 1e-12);
+}
+
+TEST(Pipeline, ListingOfTheExampleJob) {
+  test::Job job(test::commandSection());
+  job.run("700");
+  const std::string out = job.listing();
+  EXPECT_NE(out.find(" Non-bonded Pairs List (Except Inter-solute)\n Atom    1:\n Atom    2:\n"
+                     " Atom    3:    4    5    6\n Atom    4:\n Atom    5:\n"),
+            std::string::npos)
+      << out;
+  test::Job quiet(test::commandSection());
+  quiet.run("701");
+  EXPECT_EQ(quiet.listing().find("Non-bonded Pairs List"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace veka
