@@ -80,6 +80,18 @@ TEST(SinglePoint, StructureFilesMatchTheCheckedFiles) {
   }
 }
 
+TEST(SinglePoint, ExampleJobWritesTheExpectedSummary) {
+  TempDir dir;
+  const RunResult r =
+      runProgram("/bin/sh", {sourceData("examples/run-example"), VEKA_BINARY, dir.file("out")});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(readFile(dir.file("out/methanol.sum")),
+            readFile(sourceData("examples/methanol/expected.sum")));
+  EXPECT_EQ(lines(readFile(dir.file("out/methanol.pdb"))).size(), 9u);
+  const std::string listing = readFile(dir.file("out/methanol.out"));
+  EXPECT_NE(listing.find("\n Total Energy            =       3.48860\n"), std::string::npos);
+}
+
 // A zigzag alkane chain of n carbons and 3n + 2 atoms with the project's OPLS-AA types.
 std::string alkaneChain(int n) {
   fmt::RecordWriter w;

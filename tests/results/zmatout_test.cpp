@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "energy/gasphase.hpp"
 #include "format/record.hpp"
 #include "molecule/geometry.hpp"
 #include "molecule/zmatrix.hpp"
@@ -17,11 +18,15 @@ std::map<int, std::string> style(const char* keyword) {
       {6, std::string("BFGS    0.001000") + keyword + "         0       0    0.0000    0.0000"}};
 }
 
-// Writes the Z-matrix of `job` and sets the written file up as a new job.
-std::unique_ptr<WriterJob> writeAndReadBack(WriterJob& job, const char* keyword, double e = 0.0) {
+// Writes the Z-matrix of `job` with its energy and sets the written file up as a new job,
+// whose energy must be the one written to the printed precision.
+std::unique_ptr<WriterJob> writeAndReadBack(WriterJob& job, const char* keyword) {
   job.s.io.summary.rewind();
-  writzm(job.s, job.s.io.summary, e);
-  return std::make_unique<WriterJob>(job.summary(), style(keyword));
+  writzm(job.s, job.s.io.summary, gasPhaseEnergy(job.s));
+  auto back = std::make_unique<WriterJob>(job.summary(), style(keyword));
+  const double written = std::stod(lines(job.summary())[0].substr(68));
+  EXPECT_NEAR(gasPhaseEnergy(back->s), written, 1e-4);
+  return back;
 }
 
 // Same atoms, connections, internal coordinates (to the printed precision), term lists
@@ -103,8 +108,10 @@ TEST(Writzm, LaterSolutesFollowTheirCartesianCoordinates) {
     c.y(i) = sa * x + ca * y - 0.7;
     c.z(i) += 0.9;
   }
+  const double moved = gasPhaseEnergy(job.s);
   auto back = writeAndReadBack(job, "     ");
   EXPECT_LT(rmsd(18, job.s.solcor.xyz[0], back->s.solcor.xyz[0]), 1e-5);
+  EXPECT_NEAR(gasPhaseEnergy(back->s), moved, 1e-4);
   // The first solute's records are untouched.
   EXPECT_EQ(lines(job.summary())[2], lines(resultsData("two_residues.z"))[2]);
 }
