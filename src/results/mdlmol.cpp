@@ -59,7 +59,7 @@ void mdlmol(State& s, double energy) {
   u.write(RecordWriter()
               .I(natoms, 3)
               .I(static_cast<long long>(bonds.size()), 3)
-              .A("  0  0  0  0  0  0  0  0  1 V2000")
+              .A("  0  0  0  0  0  0  0  0  1 V2006")
               .str());
   const Xyz& c = s.solcor.xyz[0];
   for (int i = 1; i <= z.NSATM; ++i) {

@@ -17,7 +17,7 @@ TEST(Mdlmol, HeaderCountsAtomsAndBondsOfBenzene) {
   EXPECT_EQ(out[0], "Benzene, indented");
   EXPECT_EQ(out[1], "VEKA4.9 Win   July14 3D          Tot. E=   -123.4568");
   EXPECT_EQ(out[2], "");
-  EXPECT_EQ(out[3], " 12 12  0  0  0  0  0  0  0  0  1 V2000");
+  EXPECT_EQ(out[3], " 12 12  0  0  0  0  0  0  0  0  1 V2006");
   const Xyz& c = job.s.solcor.xyz[0];
   EXPECT_EQ(out[4], fmt::RecordWriter().F(c.x(1), 10, 4).F(c.y(1), 10, 4).F(c.z(1), 10, 4).str() +
                         " C   0  0  0  0  0  0  0  0  0  0  0  0");
