@@ -6,6 +6,7 @@
 #include "input/setup.hpp"
 #include "normalmodes/calfreq.hpp"
 #include "optimize/driver.hpp"
+#include "results/singlepoint.hpp"
 
 namespace veka {
 
@@ -40,7 +41,8 @@ bool dispatchJob(State& s) {
     case 6:
       notBuilt(s, "Run mode 6 (stochastic conformational search)");
     case 7:
-      notBuilt(s, "Run mode 7 (single-point calculation)");
+      singlePoint(s);
+      return true;
     default:
       notBuilt(
           s,

@@ -311,6 +311,7 @@ void assignSolventSites(State& s) {
       p.AW(site, sv) = coefA(t.sig, t.eps);
       p.CW(site, sv) = coefC(t.sig, t.eps);
       p.typeW(site, sv) = type;
+      p.natW(site, sv) = t.Z;
       p.nameW(site, sv) = solventSiteName(code, site);
     }
   }

@@ -1,15 +1,16 @@
 #include "optimize/structures.hpp"
 
+#include "results/singlepoint.hpp"
+#include "results/zmatout.hpp"
+
 namespace veka {
 
-// PENDING WRITERS: the Z-matrix, PDB and MOL writers are not part of this build yet;
-// these two calls are where they plug in (writzm and the structure-file writer).
 void writeZmatrix(State& s, Unit& out, double energy) {
-  (void)s, (void)out, (void)energy;
+  writzm(s, out, energy);
 }
 
 void writeStructureFiles(State& s, double energy) {
-  (void)s, (void)energy;
+  writeStructureFile(s, energy);
 }
 
 }  // namespace veka

@@ -2,6 +2,8 @@
 // read by the subsystems that use them.
 #pragma once
 
+#include <cstdint>
+
 #include "state/array.hpp"
 #include "state/capacities.hpp"
 
@@ -26,6 +28,10 @@ struct Sol {
 struct Coord {
   int NMOL = 0;                      // solvent molecules (record 9)
   Array1<double, 3> EDGE{}, HALF{};  // box edges and half edges, A
+  // Site coordinates X(molecule, site), A.
+  Array2<double, MXS, MXSAT> X{}, Y{}, Z{};
+  // Solvent (1 or 2) of each molecule; 0 reads as the first solvent.
+  Array1<std::uint8_t, MXS> solvent{};
 };
 
 // Cutoffs (records 11, 13, 32).

@@ -109,6 +109,7 @@ struct Potpar {
   // Per solvent site (site, solvent 1 or 2): scaled charge, A, C, type, name.
   Array2<double, MXSAT, 2> QW{}, AW{}, CW{};
   Array2<int, MXSAT, 2> typeW{};
+  Array2<int, MXSAT, 2> natW{};  // atomic number of each site
   Array2<Chars<3>, MXSAT, 2> nameW;
 
   // Solvent pair products for one solvent: q_i q_j, A_i A_j, C_i C_j over ordered pairs of

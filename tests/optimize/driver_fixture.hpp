@@ -19,11 +19,13 @@ inline std::string optData(const std::string& name) {
   return readFile(testData("optimize/data/" + name));
 }
 
-// Record 6 of the command section with the method keyword (A5) and tolerance FTOL.
-inline std::string record6(const std::string& method, double ftol = 0.001) {
+// Record 6 of the command section with the method keyword (A5), the tolerance FTOL and
+// the Z-matrix output keyword NEWZM (A5).
+inline std::string record6(const std::string& method, double ftol = 0.001,
+                           const std::string& newzm = "FULL ") {
   char buf[96];
-  std::snprintf(buf, sizeof buf, "%-5.5s %10.6fFULL         0       0    0.0000    0.0000",
-                method.c_str(), ftol);
+  std::snprintf(buf, sizeof buf, "%-5.5s %10.6f%-5.5s        0       0    0.0000    0.0000",
+                method.c_str(), ftol, newzm.c_str());
   return buf;
 }
 

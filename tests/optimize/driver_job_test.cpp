@@ -176,6 +176,48 @@ TEST(OptimiserJob, AClashIsRelaxedFirst) {
   EXPECT_NEAR(numbers(lineStarting(l, " Optimized energy =")).at(0), -2.654999, 2e-6);
 }
 
+// Coordinates of the ATOM records of a PDB file.
+std::vector<Vec3> pdbAtoms(const std::string& text) {
+  std::vector<Vec3> v;
+  for (const std::string& l : lines(text))
+    if (l.rfind("ATOM  ", 0) == 0)
+      v.push_back(
+          {std::stod(l.substr(30, 8)), std::stod(l.substr(38, 8)), std::stod(l.substr(46, 8))});
+  return v;
+}
+
+TEST(OptimiserJob, TheOptimisedStructureGoesToTheSummaryAndThePdbFile) {
+  Job job(section("BFGS ", 0.001, {{35, "PDB     1     0.0000     0.0000"}}),
+          optData("butane_gauche.z"));
+  ASSERT_EQ(job.run("200", "50").status, 0);
+  const std::string l = job.listing();
+  const std::string sum = readFile(job.file("sum.txt"));
+  const std::vector<std::string> z = lines(sum);
+  ASSERT_GT(z.size(), 15u) << sum;
+  EXPECT_EQ(z[0],
+            "n-butane near gauche                                        Tot. E =      2.8737");
+  // The listing has the Z-matrix after every cycle and at the end.
+  int zmatrices = 0;
+  for (const std::string& line : lines(l)) zmatrices += line == z[0];
+  EXPECT_EQ(zmatrices, 3);
+  // The PDB file holds the optimised coordinates: its C1-C2-C3-C4 dihedral is the one of
+  // the summary's Z-matrix (atom 4, columns 56-67).
+  const std::vector<Vec3> pdb = pdbAtoms(readFile(job.file("plt.txt")));
+  ASSERT_EQ(pdb.size(), 14u);
+  EXPECT_NEAR(dihedral(pdb[0], pdb[1], pdb[2], pdb[3]) * kDeg, std::stod(z[4].substr(55, 12)),
+              0.05);
+  // Read back as the solute of a single-point job it gives the optimised energy.
+  Job again(section(), sum);
+  ASSERT_EQ(again.run("700", "0").status, 0);
+  EXPECT_NEAR(numbers(lineStarting(again.listing(), " Total Energy            =")).at(0), 2.873699,
+              2e-5);
+  // A blank NEWZM writes no Z-matrix to the summary file.
+  Job blank(commandSection({{6, record6("BFGS ", 0.001, "     ")}}), optData("butane_gauche.z"));
+  ASSERT_EQ(blank.run("200", "50").status, 0);
+  EXPECT_TRUE(readFile(blank.file("sum.txt")).empty());
+  EXPECT_TRUE(contains(blank.listing(), " Final Z-Matrix:"));
+}
+
 // The rows of a scan table (lines of numbers after the column heads).
 std::vector<std::vector<double>> scanRows(const std::string& text) {
   std::vector<std::vector<double>> rows;
