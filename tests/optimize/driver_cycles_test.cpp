@@ -71,12 +71,16 @@ TEST(DriverCycles, ThePairListFollowsTheGeometry) {
   EXPECT_NE(final, start);
 }
 
-TEST(DriverCycles, MethodNames) {
-  EXPECT_EQ(methodName(0), "Simplex             ");
-  EXPECT_EQ(methodName(5), "Conjugate Gradient  ");
-  EXPECT_EQ(methodName(6), "Steepest Descent    ");
-  EXPECT_EQ(methodName(8), "Simulated Annealing ");
-  for (int m = 0; m <= 8; ++m) EXPECT_EQ(methodName(m).size(), 20u);
+TEST(DriverCycles, QuietOptimisationReachesTheSameMinimum) {
+  GasJob loud = optJob("octanol.z");
+  loud.state().config.MXCON = 50;
+  ASSERT_TRUE(optmiz(loud.state()));
+  GasJob quiet = optJob("octanol.z");
+  const std::size_t before = quiet.listing().size();
+  bool converged = false;
+  EXPECT_NEAR(optimiseQuietly(quiet.state(), &converged), loud.state().energy.EOLD, 1e-9);
+  EXPECT_TRUE(converged);
+  EXPECT_EQ(quiet.listing().size(), before);
 }
 
 }  // namespace

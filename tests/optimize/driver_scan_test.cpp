@@ -22,39 +22,24 @@ using test::GasJob;
 constexpr double kDegToRad = 0.017453292519943295;
 
 TEST(DriverScan, SettingsFromTheCommandLine) {
-  // Dihedral (RC1 0 or 3): step 10 degrees when RC0 is not positive; 0..360 degrees.
-  ScanSettings d = scanSettings(0.0, 0.0, 0.0);
+  // Dihedral (RC1 0 or 3): 10 degrees when RC0 is not positive, 0..360 degrees with RC2 0.
+  const ScanSettings d = scanSettings(-5.0, 3.9, 0.0);
   EXPECT_EQ(d.type, kVarDihedral);
   EXPECT_EQ(d.steps, 37);
   EXPECT_DOUBLE_EQ(d.step, 10.0 * kDegToRad);
-  d = scanSettings(-5.0, 3.9, 0.0);
-  EXPECT_EQ(d.type, kVarDihedral);
-  EXPECT_EQ(d.steps, 37);
-  EXPECT_EQ(scanSettings(7.0, 3.0, 0.0).steps, 52);  // int(360 / 7) + 1
+  EXPECT_EQ(scanSettings(7.0, 0.0, 0.0).steps, 52);  // int(360 / 7) + 1
   EXPECT_EQ(scanSettings(15.0, 3.0, 4.7).steps, 4);
-  // The number of steps is limited to 1..181.
+  // At most 181 steps, at least one.
   EXPECT_EQ(scanSettings(10.0, 3.0, 500.0).steps, 181);
   EXPECT_EQ(scanSettings(0.5, 0.0, 0.0).steps, 181);
-  EXPECT_EQ(scanSettings(0.1, 1.0, 0.0).steps, 1);
   EXPECT_EQ(scanSettings(0.1, 1.0, -3.0).steps, 1);
-  // Bond (A) and angle (degrees in, radians out).
-  ScanSettings b = scanSettings(0.05, 1.5, 12.0);
-  EXPECT_EQ(b.type, kVarBond);
-  EXPECT_EQ(b.steps, 12);
-  EXPECT_DOUBLE_EQ(b.step, 0.05);
-  ScanSettings a = scanSettings(2.0, 2.0, 6.0);
+  // Bond in A, angle in degrees (radians out); other types refused.
+  EXPECT_DOUBLE_EQ(scanSettings(0.05, 1.5, 12.0).step, 0.05);
+  const ScanSettings a = scanSettings(2.0, 2.0, 6.0);
   EXPECT_EQ(a.type, kVarAngle);
   EXPECT_DOUBLE_EQ(a.step, 2.0 * kDegToRad);
-  // Other types are refused.
   EXPECT_EQ(scanSettings(1.0, 4.0, 3.0).type, 0);
   EXPECT_EQ(scanSettings(1.0, -1.0, 3.0).type, 0);
-}
-
-TEST(DriverScan, CyclesOfAnOptimisation) {
-  EXPECT_EQ(optimizationCycles(1), 2);
-  EXPECT_EQ(optimizationCycles(-7), 2);
-  EXPECT_EQ(optimizationCycles(50), 50);
-  EXPECT_EQ(optimizationCycles(20000), 10000);
 }
 
 // A scan job set up in-process: the scanned atom from MXCON, the settings from RC0-RC2.
