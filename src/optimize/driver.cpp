@@ -96,6 +96,7 @@ CycleRun runCycles(State& s, bool optimisation) {
     if (optimisation) listCycleBox(s, cycle);
     const opt::Result r = opt::minimize(method, f, p, st, o.ws, s.io);
     run.iterations += r.iterations;
+    foldAngles(s);
     e = refreshPairs(s);
     run.cycles = cycle;
     if (optimisation) listCycleEnergy(s, cycle, e);

@@ -18,10 +18,13 @@
 // cycles of: the minimiser of the method number (command section), a rebuild of the pair
 // list on the new geometry, the energy. The cycles end when the annealing returns the
 // previous energy exactly, or, from the second cycle on, when the energy dropped by less
-// than FTOL. The minimisers get the inner tolerance FTL, MXITER iterations and the
-// step-reduction factor RHO; the annealing its settings of the command section with FTOL
-// as its convergence criterion. Run mode 2 lists each cycle in a box with its energy and
-// the current Z-matrix.
+// than FTOL. After each minimisation a variable angle that went beyond 0 or 180 degrees
+// (which the unbounded gradient minimisers allow, typically for a nearly linear hydrogen
+// bond between two solutes) is folded back with its dihedral turned by 180 degrees: the
+// same coordinates, a Z-matrix the validity check accepts. The minimisers get the inner tolerance
+// FTL, MXITER iterations and the step-reduction factor RHO; the annealing its settings of the
+// command section with FTOL as its convergence criterion. Run mode 2 lists each cycle in a box with
+// its energy and the current Z-matrix.
 //
 // Results: for an optimisation the result listing ("RESULTS OF SOLUTE OPTIMIZATION", the
 // method, warnings, iterations, energy components, dipole moment, optimised energy, final

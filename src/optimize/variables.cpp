@@ -1,6 +1,7 @@
 #include "optimize/variables.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "energy/eintra.hpp"
 #include "energy/gasphase.hpp"
@@ -60,6 +61,13 @@ int variableOf(const Optim& o, int kind, int n) {
   return 0;
 }
 
+// The variable-dihedral entry of an atom, or 0.
+int findDihedralEntry(const State& s, int atom) {
+  for (int n = 1; n <= s.dihcom.NVDIH; ++n)
+    if (s.dihcom.ID4(n) == atom) return n;
+  return 0;
+}
+
 // Dependent entries in compressed rows per variable, and the lowest atom each moves.
 void collectDependents(State& s) {
   Optim& o = s.optim;
@@ -82,6 +90,35 @@ void collectDependents(State& s) {
   });
   for (int k = o.nvar; k >= 1; --k) o.depStart(k + 1) = o.depStart(k);
   o.depStart(1) = 0;
+}
+
+// The angle v + 2 pi k nearest to `near`.
+double nearestBranch(double v, double near) {
+  return v + kTwoPi * std::nearbyint((near - v) / kTwoPi);
+}
+
+// Variable angles outside [0, pi] place their atom as the angle 2 pi - theta (or -theta)
+// with the dihedral turned by pi: the angle terms take the angle of the geometry, and the
+// atom's own variable dihedral the dihedral of the geometry.
+void geometricAngles(State& s) {
+  Angcom& a = s.angcom;
+  Dihcom& d = s.dihcom;
+  const Xyz& c = s.solcor.xyz[0];
+  for (int n = 1; n <= a.NVANG; ++n) {
+    const double th = a.TH[0](n);
+    if (th >= 0.0 && th <= kPi) continue;
+    a.TH[0](n) = bondAngle(atom(c, a.IA1(n)), atom(c, a.IA2(n)), atom(c, a.IA3(n)));
+    for (int m = 1; m <= d.NVDIH; ++m) {
+      if (d.ID4(m) != a.IA1(n)) continue;
+      const double phi =
+          dihedral(atom(c, d.ID1(m)), atom(c, d.ID2(m)), atom(c, d.ID3(m)), atom(c, d.ID4(m)));
+      d.PHI[0](m) = nearestBranch(phi, d.PHI[0](m) + kPi);
+    }
+  }
+}
+
+bool hasDependents(const Optim& o, int k) {
+  return o.depStart(k + 1) > o.depStart(k);
 }
 
 }  // namespace
@@ -137,6 +174,7 @@ void setVariable(State& s, int k, double v) {
 void applyAll(State& s) {
   Optim& o = s.optim;
   for (int k = 1; k <= o.nvar; ++k) setVariable(s, k, o.x(k));
+  for (int m = 1; m <= o.nact; ++m) o.xa[static_cast<std::size_t>(m - 1)] = o.x(o.active(m));
   o.built = false;
 }
 
@@ -163,6 +201,38 @@ void buildGeometry(State& s, int first) {
     makmolFrom(c, workingView(s.zmat), first);
   o.built = true;
   zmatTermValues(s);
+  geometricAngles(s);
+}
+
+void foldAngles(State& s) {
+  Optim& o = s.optim;
+  Zmat& z = s.zmat;
+  takeActive(s);
+  for (int k = 1; k <= o.nvar; ++k) {
+    const double th = o.x(k);
+    if (o.kind(k) != kVarAngle || (th >= 0.0 && th <= kPi) || hasDependents(o, k)) continue;
+    const int atom = o.atom(k);
+    if (s.zmat.IZ3(atom) == 0) continue;  // no dihedral to turn: a turn of the frame
+    int kd = 0;                           // the atom's dihedral variable
+    for (int m = 1; m <= o.nvar; ++m)
+      if (o.kind(m) == kVarDihedral && o.atom(m) == atom) kd = m;
+    const int entry = findDihedralEntry(s, atom);
+    if (kd != 0 ? hasDependents(o, kd) : entry != 0) continue;  // a dependent dihedral
+    double t = std::fmod(th, kTwoPi);
+    if (t < 0.0) t += kTwoPi;
+    const bool turn = t > kPi;
+    o.x(k) = turn ? kTwoPi - t : t;
+    setVariable(s, k, o.x(k));
+    if (!turn) continue;
+    if (kd != 0) {
+      o.x(kd) += o.x(kd) + kPi > o.upper(kd) ? -kPi : kPi;
+      setVariable(s, kd, o.x(kd));
+    } else {
+      z.DIH(atom) += kPi;
+    }
+  }
+  for (int m = 1; m <= o.nact; ++m) o.xa[static_cast<std::size_t>(m - 1)] = o.x(o.active(m));
+  o.built = false;
 }
 
 double energyAt(State& s, const double* xa) {

@@ -55,8 +55,18 @@ int applyActive(State& s, const double* xa);
 
 // Rebuilds the reference coordinates from the working Z-matrix, from atom `first` on when
 // the coordinates hold the previous geometry, and refreshes the values of the variable
-// entries of the term lists.
+// entries of the term lists. A variable angle outside [0, pi] places its atom as the
+// angle 2 pi - theta (or -theta) with the dihedral turned by pi: its term takes the angle
+// of the geometry, and the atom's variable dihedral the dihedral of the geometry, so that
+// the energy is the energy of the coordinates whatever the values.
 void buildGeometry(State& s, int first);
+
+// Takes the minimiser's values (takeActive) and brings every variable angle outside [0, pi]
+// back into it, turning the dihedral of its atom by pi: the same coordinates in a Z-matrix
+// the validity check accepts. Skipped for an angle whose atom has no dihedral partner (that
+// would turn the frame) and where dependent entries tie the angle or the dihedral to
+// others. Updates the active values.
+void foldAngles(State& s);
 
 // Sets the Z-matrix coordinate of variable k (and of its dependents) to v.
 void setVariable(State& s, int k, double v);

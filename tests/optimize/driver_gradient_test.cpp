@@ -17,6 +17,7 @@
 #include "energy/gasphase.hpp"
 #include "energy/nbpair.hpp"
 #include "optimize/cartgrad.hpp"
+#include "optimize/driver.hpp"
 
 namespace {
 std::atomic<long long> gAllocations{0};
@@ -252,6 +253,45 @@ TEST(DriverGradient, DependentEntriesFollowTheirVariable) {
   EXPECT_DOUBLE_EQ(s.zmat.BND(9), s.zmat.BND(8));
   EXPECT_DOUBLE_EQ(s.zmat.ANG(6), s.zmat.ANG(12));
   expectGradientMatches("butane_dependent.z", 15);
+}
+
+// An angle beyond 180 degrees places its atom as the angle 360 - theta with the dihedral
+// turned by 180 degrees: the energy is that of the geometry, the gradient consistent with
+// it there, and folding the values back changes neither.
+TEST(DriverGradient, AnglesBeyond180DegreesAreTheGeometryTheyPlace) {
+  GasJob job = optJob("butane_anti.z");
+  State& s = job.state();
+  collectVariables(s);
+  Optim& o = s.optim;
+  int ka = 0, kd = 0;  // angle and dihedral variables of H6
+  for (int k = 1; k <= o.nvar; ++k) {
+    if (o.atom(k) != 6) continue;
+    if (o.kind(k) == kVarAngle) ka = k;
+    if (o.kind(k) == kVarDihedral) kd = k;
+  }
+  ASSERT_TRUE(ka != 0 && kd != 0);
+  setActive(s);
+  const double e0 = energyAt(s, o.xa.data());
+  o.x(ka) = kTwoPi - o.x(ka);
+  o.x(kd) += 0.5 * kTwoPi;
+  applyAll(s);
+  setActive(s);
+  EXPECT_NEAR(energyAt(s, o.xa.data()), e0, 1e-9);
+  std::vector<double> x(o.xa.begin(), o.xa.begin() + o.nact), g(x.size());
+  gradientAt(s, x.data(), g.data());
+  const std::size_t m = static_cast<std::size_t>(ka - 1);  // every variable is active
+  const double h = 1e-5, v = x[m];
+  x[m] = v + h;
+  const double ep = energyAt(s, x.data());
+  x[m] = v - h;
+  const double em = energyAt(s, x.data());
+  x[m] = v;
+  EXPECT_NEAR(g[m], (ep - em) / (2.0 * h), 1e-6 * (1.0 + std::fabs(g[m])));
+  foldAngles(s);
+  EXPECT_GE(o.x(ka), 0.0);
+  EXPECT_LE(o.x(ka), 0.5 * kTwoPi);
+  EXPECT_TRUE(checkGeometry(s));
+  EXPECT_NEAR(energyAt(s, o.xa.data()), e0, 1e-9);
 }
 
 TEST(DriverGradient, EnergyGradientAndMinimiserAllocateNothing) {
