@@ -215,12 +215,6 @@ double polarisationEnergy(const State& s, int a, const Vec3& from) {
   return -0.5 * e;
 }
 
-// The derivative from the differences over +-h (d1) and +-2h (d2): the central
-// difference d1 / 2h, or with its h^2 error term removed, (8 d1 - d2) / 12h.
-double combine(double d1, double d2, double h, Difference d) {
-  return d == Difference::Central ? d1 * (0.5 / h) : (8.0 * d1 - d2) / (12.0 * h);
-}
-
 void copyAtoms(const Xyz& from, Xyz& to, int first, int last) {
   if (first > last) return;
   const auto b = static_cast<std::size_t>(first - 1), e = static_cast<std::size_t>(last);
@@ -267,7 +261,7 @@ double atomEnergy(const State& s, int a) {
   return bondedEnergy(s, a) + intraPairEnergy(s, a) + interPairEnergy(s, a);
 }
 
-void cartesianGradient(State& s, double step, Difference d) {
+void cartesianGradient(State& s, double step) {
   Optim& o = s.optim;
   if (!o.termsBuilt) buildAtomTerms(s);
   if (s.potpar.polarisable) baseFields(s);
@@ -288,13 +282,12 @@ void cartesianGradient(State& s, double step, Difference d) {
         v = v0;
         return ep - em;
       };
-      *out[ax] = combine(difference(step), d == Difference::Central ? 0.0 : difference(2.0 * step),
-                         step, d);
+      *out[ax] = difference(step) * (0.5 / step);
     }
   }
 }
 
-void variableGradient(State& s, double* ga, double step, Difference d) {
+void variableGradient(State& s, double* ga, double step) {
   Optim& o = s.optim;
   const int n = s.zmat.NSATM;
   const ZmatView view = workingView(s.zmat);
@@ -320,8 +313,7 @@ void variableGradient(State& s, double* ga, double step, Difference d) {
       copyAtoms(o.base, o.minus, f, n);
       return sum;
     };
-    ga[m - 1] =
-        combine(difference(step), d == Difference::Central ? 0.0 : difference(2.0 * step), step, d);
+    ga[m - 1] = difference(step) * (0.5 / step);
   }
 }
 

@@ -2,17 +2,13 @@
 // numerical Cartesian gradient taken term by term, chained with a numerical B-matrix
 // (the derivatives of the Cartesian coordinates with respect to the variables).
 //
-// Differences. Every derivative here is taken from displacements of +-0.01 (A, or A and
-// radians for the variables). The central difference (E(+h) - E(-h)) 0.5 / h carries a
-// truncation error of h^2/6 times the third derivative: a few parts in 10^4 of the
-// gradient on strained geometries, and of that absolute size still at a minimum, where
-// the true gradient vanishes. Gradient minimisers then stop where the true gradient is
-// still that large, which on the soft intermolecular modes of a complex leaves the energy
-// some 1e-4 kcal/mol above the minimum and two gradient methods that far apart. So the
-// optimiser removes that error term with the difference over +-2h as well (Richardson
-// extrapolation, (8 D(h) - D(2h)) / 12h with D(t) = E(+t) - E(-t)): the gradient is then
-// exact to about 1e-7, at twice the cost, which is small next to the minimisers' line
-// searches. The plain central difference remains available (Difference::Central).
+// Differences. Every derivative here is the central difference (E(+h) - E(-h)) 0.5 / h
+// over displacements of +-h = 0.01 (A for the Cartesian gradient, A or radians for the
+// variables of the B-matrix). Its truncation error is h^2/6 times the third derivative:
+// a few parts in 10^4 of the gradient on strained geometries, and of that absolute size
+// still at a minimum, so gradient minimisers stop within about 1e-4 kcal/mol of the
+// minimum on soft intermolecular modes. Smaller steps (the tests use them) shrink that
+// error as h^2.
 //
 // Cartesian gradient. Each coordinate of each atom is moved in turn and only the terms
 // that depend on the moved atom are evaluated, from per-atom term lists built once per
@@ -47,11 +43,6 @@ namespace veka {
 
 inline constexpr double kGradStep = 0.01;  // A, and A or radian for the B-matrix
 
-enum class Difference {
-  Central,       // (E(+h) - E(-h)) / 2h
-  Extrapolated,  // (8 D(h) - D(2h)) / 12h, D(t) = E(+t) - E(-t)
-};
-
 // Per-atom term lists of s.optim.terms from the term lists, restraints and pair list.
 void buildAtomTerms(State& s);
 
@@ -61,13 +52,12 @@ void buildAtomTerms(State& s);
 double atomEnergy(const State& s, int a);
 
 // The numerical Cartesian gradient of the energy at the current reference coordinates
-// into s.optim.grad, with displacements of +-step A (and +-2 step when extrapolated).
-void cartesianGradient(State& s, double step = kGradStep, Difference d = Difference::Extrapolated);
+// into s.optim.grad, with displacements of +-step A.
+void cartesianGradient(State& s, double step = kGradStep);
 
 // dE/dp for the active variables (ga[m - 1] for active variable m) from s.optim.grad and
 // the B-matrix at the current Z-matrix values; the reference coordinates must hold the
-// geometry of those values. The variables are changed by +-step (and +-2 step).
-void variableGradient(State& s, double* ga, double step = kGradStep,
-                      Difference d = Difference::Extrapolated);
+// geometry of those values. The variables are changed by +-step.
+void variableGradient(State& s, double* ga, double step = kGradStep);
 
 }  // namespace veka
