@@ -35,31 +35,60 @@ bool isLetter(char c) {
   throw fmt::InputError(o, "free-format solute atom record: " + what);
 }
 
+// True when a token of an atom record is an atom name rather than a number.
+bool isName(std::string_view t) {
+  double x = 0.0;
+  return !t.empty() && isLetter(t[0]) && !fmt::parseReal(t, 0, x);
+}
+
+// The atom name of a record: the leading letters (up to three) of its one token that
+// starts with a letter and is not a number ("1.5E-3" and "2D0" are numbers).
+Chars<3> recordName(std::string_view rec, const fmt::Origin& o, bool& named) {
+  Chars<3> name;
+  named = false;
+  std::size_t p = 0;
+  while (p < rec.size()) {
+    while (p < rec.size() && (rec[p] == ' ' || rec[p] == ',' || rec[p] == '\t')) ++p;
+    std::size_t e = p;
+    while (e < rec.size() && rec[e] != ' ' && rec[e] != ',' && rec[e] != '\t') ++e;
+    const std::string_view t = rec.substr(p, e - p);
+    p = e;
+    if (t.empty() || !isLetter(t[0])) continue;
+    if (!isName(t)) continue;
+    if (named) badRecord(o, std::string(t).append(" is a second atom name"));
+    std::size_t n = 0;
+    while (n < t.size() && n < 3 && isLetter(t[n])) ++n;
+    name.assign(t.substr(0, n));
+    named = true;
+  }
+  return name;
+}
+
 MindAtom parseAtom(std::string_view rec, const fmt::Origin& o) {
   fmt::ListReader lr(rec, &o);
   MindAtom a;
   std::array<double, 6> v{};
   int nvalues = 0;
   bool named = false;
+  a.name = recordName(rec, o, named);
+  // The seven values are read as a list-directed read of seven items reads them: a null
+  // value ("," or the nulls of "r*") leaves its item at 0, and nothing past the seventh
+  // item is looked at, so a huge repeat count costs nothing. The name token is skipped.
   std::string_view t;
-  while (lr.next(t)) {
+  while (nvalues < 7) {
+    t = {};
+    if (!lr.next(t)) break;
+    if (isName(t)) continue;
     double x = 0.0;
-    if (fmt::parseReal(t, 0, x) && !t.empty()) {
-      if (nvalues == 0) {
-        if (!fmt::parseInteger(t, a.nat) || a.nat < 0 || a.nat > kMaxElement)
-          badRecord(o, "atomic number '" + std::string(t) + "' is not an integer 0..99");
-      } else if (nvalues <= 6) {
-        v[static_cast<std::size_t>(nvalues - 1)] = x;
-      }
-      ++nvalues;
-      continue;
-    }
-    if (named || t.empty() || !isLetter(t[0]))
+    if (!t.empty() && !fmt::parseReal(t, 0, x))
       badRecord(o, std::string(t).append(" is neither a number nor an atom name"));
-    std::size_t n = 0;
-    while (n < t.size() && n < 3 && isLetter(t[n])) ++n;
-    a.name.assign(t.substr(0, n));
-    named = true;
+    if (nvalues == 0 && !t.empty()) {
+      if (!fmt::parseInteger(t, a.nat) || a.nat < 0 || a.nat > kMaxElement)
+        badRecord(o, "atomic number '" + std::string(t) + "' is not an integer 0..99");
+    } else if (nvalues >= 1) {
+      v[static_cast<std::size_t>(nvalues - 1)] = x;
+    }
+    ++nvalues;
   }
   if (nvalues < 7 && rec.find('/') == std::string_view::npos)
     badRecord(o, "7 values needed, " + std::to_string(nvalues) + " found");
