@@ -73,12 +73,17 @@ MindAtom parseAtom(std::string_view rec, const fmt::Origin& o) {
   a.name = recordName(rec, o, named);
   // The seven values are read as a list-directed read of seven items reads them: a null
   // value ("," or the nulls of "r*") leaves its item at 0, and nothing past the seventh
-  // item is looked at, so a huge repeat count costs nothing. The name token is skipped.
+  // item is looked at, so a huge repeat count costs nothing. The name token is skipped,
+  // once: a name that a repeat count copies ("3*C") is a value that is not a number.
   std::string_view t;
+  bool nameSkipped = !named;
   while (nvalues < 7) {
     t = {};
     if (!lr.next(t)) break;
-    if (isName(t)) continue;
+    if (!nameSkipped && isName(t)) {
+      nameSkipped = true;
+      continue;
+    }
     double x = 0.0;
     if (!t.empty() && !fmt::parseReal(t, 0, x))
       badRecord(o, std::string(t).append(" is neither a number nor an atom name"));

@@ -141,7 +141,10 @@ TEST(FreeFormat, AtomRecordsReadListDirected) {
     EXPECT_EQ(t.potpar.QI[0](1), 0.0);
   }
   for (const char* bad : {"6 0 0 0 0.1 3.5\n", "6.0 0 0 0 0 0 0\n", "100 0 0 0 0 0 0\n",
-                          "6 C1 O1 0 0 0 0 0 0\n", "6 0 0 0 0 1x 0\n", "6 0 0 0 0 3.5 -1\n"}) {
+                          "6 C1 O1 0 0 0 0 0 0\n", "6 0 0 0 0 1x 0\n", "6 0 0 0 0 3.5 -1\n",
+                          // a repeated name is a value that is no number, and refused at
+                          // once however large the count (this record once took minutes)
+                          "0 -0.51 253021341*r5\n", "6 C 0 0 0 2*C 0\n"}) {
     SoluteFile g(std::string("MIND  bad\n") + bad);
     setRc(g.state(), 1.0, 1.0, 1.0);
     EXPECT_THROW(readSolutes(g.state(), 6), fmt::InputError) << bad;
