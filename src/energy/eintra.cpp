@@ -114,21 +114,27 @@ void zmatTermValues(State& s) {
   }
 }
 
+// Bond lengths, angles and dihedrals of the additional terms from the coordinates. The
+// angle cosines and dihedral arctangent arguments are gathered first, so that the inverse
+// trigonometric functions run as one vectorised batch per state.
 void upadd(State& s) {
   Bndcom& b = s.bndcom;
   Angcom& a = s.angcom;
   Dihcom& d = s.dihcom;
   const int states = s.geom.noPert ? 1 : 3;
+  const int na = a.NANG - a.NVANG, nd = d.NDIH - d.NVDIH;
   for (int k = 0; k < states; ++k) {
     const std::size_t q = st(k);
     const Xyz& c = s.solcor.xyz[q];
     for (int n = b.NVBND + 1; n <= b.NBND; ++n)
       b.RB[q](n) = distance(atom(c, b.IB1(n)), atom(c, b.IB2(n)));
     for (int n = a.NVANG + 1; n <= a.NANG; ++n)
-      a.TH[q](n) = bondAngle(atom(c, a.IA1(n)), atom(c, a.IA2(n)), atom(c, a.IA3(n)));
+      a.cosTh(n) = angleCosine(atom(c, a.IA1(n)), atom(c, a.IA2(n)), atom(c, a.IA3(n)));
+    if (na > 0) arccos(&a.cosTh(a.NVANG + 1), &a.TH[q](a.NVANG + 1), na);
     for (int n = d.NVDIH + 1; n <= d.NDIH; ++n)
-      d.PHI[q](n) =
-          dihedral(atom(c, d.ID1(n)), atom(c, d.ID2(n)), atom(c, d.ID3(n)), atom(c, d.ID4(n)));
+      dihedralArguments(atom(c, d.ID1(n)), atom(c, d.ID2(n)), atom(c, d.ID3(n)), atom(c, d.ID4(n)),
+                        d.argY(n), d.argX(n));
+    if (nd > 0) arctan2(&d.argY(d.NVDIH + 1), &d.argX(d.NVDIH + 1), &d.PHI[q](d.NVDIH + 1), nd);
   }
 }
 

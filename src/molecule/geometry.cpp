@@ -208,23 +208,83 @@ Vec3 genatm(const Vec3& a, const Vec3& b, const Vec3& c, double r, double theta,
   return place(a, b, c, r * std::cos(theta), rs * std::cos(phi), rs * std::sin(phi));
 }
 
-double dihedral(const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& d) {
+void dihedralArguments(const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& d, double& y,
+                       double& x) {
   const Vec3 b1 = sub(b, a);
   const Vec3 b2 = sub(c, b);
   const Vec3 b3 = sub(d, c);
   const Vec3 n1 = cross(b1, b2);
   const Vec3 n2 = cross(b2, b3);
-  const double y = std::sqrt(dot(b2, b2)) * dot(b1, n2);
-  const double x = dot(n1, n2);
-  if (x == 0.0 && y == 0.0) return 0.0;
-  return std::atan2(y, x);
+  y = std::sqrt(dot(b2, b2)) * dot(b1, n2);
+  x = dot(n1, n2);
 }
 
-double bondAngle(const Vec3& a, const Vec3& b, const Vec3& c) {
+double dihedral(const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& d) {
+  double y, x;
+  dihedralArguments(a, b, c, d, y, x);
+  return arctan2(y, x);
+}
+
+namespace {
+
+// Rational approximation of atan(t) - t for |t| <= 0.66 (Cephes), relative error near
+// 1e-16: atan(t) = t + t z P(z) / Q(z), z = t^2.
+constexpr double kAtanP[5] = {-8.750608600031904122785e-1, -1.615753718733365076637e1,
+                              -7.500855792314704667340e1, -1.228866684490136173410e2,
+                              -6.485021904942025371773e1};
+constexpr double kAtanQ[5] = {2.485846490142306297962e1, 1.650270098316988542046e2,
+                              4.328810604912902668951e2, 4.853903996359136964868e2,
+                              1.945506571482613964425e2};
+constexpr double kPio4 = 0.78539816339744830962;
+constexpr double kPio2 = 1.57079632679489661923;
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kPio2Lo = 6.123233995736765886130e-17;  // pi/2 minus its double
+constexpr double kPiLo = 1.2246467991473531772e-16;      // pi minus its double
+
+[[gnu::always_inline]] inline double arctan2Body(double y, double x) {
+  const double ax = std::fabs(x), ay = std::fabs(y);
+  const bool swap = ay > ax;
+  const double num = swap ? ax : ay, den = swap ? ay : ax;
+  const double t = den > 0.0 ? num / den : 0.0;  // in [0, 1]
+  const bool reduce = t > 0.66;
+  const double u = reduce ? (t - 1.0) / (t + 1.0) : t;
+  const double z = u * u;
+  const double p = (((kAtanP[0] * z + kAtanP[1]) * z + kAtanP[2]) * z + kAtanP[3]) * z + kAtanP[4];
+  const double q =
+      ((((z + kAtanQ[0]) * z + kAtanQ[1]) * z + kAtanQ[2]) * z + kAtanQ[3]) * z + kAtanQ[4];
+  double r = (reduce ? kPio4 : 0.0) + (u + u * z * p / q + (reduce ? 0.5 * kPio2Lo : 0.0));
+  r = swap ? (kPio2 - r) + kPio2Lo : r;
+  r = x < 0.0 ? (kPi - r) + kPiLo : r;
+  return std::copysign(r, y);
+}
+
+}  // namespace
+
+double arctan2(double y, double x) {
+  return arctan2Body(y, x);
+}
+
+void arctan2(const double* y, const double* x, double* out, int n) {
+  for (int i = 0; i < n; ++i) out[i] = arctan2Body(y[i], x[i]);
+}
+
+double arccos(double c) {
+  return arctan2Body(std::sqrt((1.0 - c) * (1.0 + c)), c);
+}
+
+void arccos(const double* c, double* out, int n) {
+  for (int i = 0; i < n; ++i) out[i] = arctan2Body(std::sqrt((1.0 - c[i]) * (1.0 + c[i])), c[i]);
+}
+
+double angleCosine(const Vec3& a, const Vec3& b, const Vec3& c) {
   const Vec3 u = sub(a, b);
   const Vec3 v = sub(c, b);
   const double norms = std::max(std::sqrt(dot(u, u) * dot(v, v)), 1.0e-36);
-  return std::acos(std::clamp(dot(u, v) / norms, -1.0, 1.0));
+  return std::clamp(dot(u, v) / norms, -1.0, 1.0);
+}
+
+double bondAngle(const Vec3& a, const Vec3& b, const Vec3& c) {
+  return arccos(angleCosine(a, b, c));
 }
 
 double distance(const Vec3& a, const Vec3& b) {

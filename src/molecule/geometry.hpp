@@ -15,7 +15,6 @@
 #pragma once
 
 #include <array>
-
 #include "state/solute.hpp"
 
 namespace veka {
@@ -35,14 +34,32 @@ Vec3 genatm(const Vec3& a, const Vec3& b, const Vec3& c, double r, double theta,
 // Dihedral angle a-b-c-d in radians, in (-pi, pi]; 0 when either end is collinear with
 // the central bond. Same sign convention as `genatm` (see above).
 double dihedral(const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& d);
+// The two arguments of the arctangent that gives dihedral(a, b, c, d): the angle is
+// arctan2(y, x) (0 when both vanish).
+void dihedralArguments(const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& d, double& y,
+                       double& x);
 // Angle a-b-c at b in radians: arccos of the dot product of the two bond vectors divided
 // by the product of their lengths, that product bounded below by 1e-36.
 double bondAngle(const Vec3& a, const Vec3& b, const Vec3& c);
+// The cosine whose arccos is bondAngle(a, b, c), bounded to [-1, 1].
+double angleCosine(const Vec3& a, const Vec3& b, const Vec3& c);
 double distance(const Vec3& a, const Vec3& b);
 
 // s[i] = sin(x[i]), c[i] = cos(x[i]) for i = 0..n-1, vectorised; within two units in the
 // last place of the library functions.
 void sinCos(const double* x, double* s, double* c, int n);
+
+// The angle of the point (x, y) in (-pi, pi], within 2 units in the last place of the
+// library's atan2 (0 for the origin). Written without branches (a rational approximation
+// on |t| <= 0.66 after the reductions t -> (t - 1)/(t + 1) and t -> 1/t), so that the loop
+// of arctan2(y, x, out, n) vectorises; the dihedral and bond-angle routines use the same
+// function, so a term value computed one at a time equals the one computed in a batch.
+double arctan2(double y, double x);
+void arctan2(const double* y, const double* x, double* out, int n);
+// The angle whose cosine is c, for c in [-1, 1], as arctan2(sqrt((1-c)(1+c)), c); the
+// batch form vectorises as arctan2's does.
+double arccos(double c);
+void arccos(const double* c, double* out, int n);
 
 inline Vec3 atom(const Xyz& c, int i) {
   return {c.x(i), c.y(i), c.z(i)};

@@ -20,7 +20,7 @@ struct Bndcom {
   Array1<int, MAXBND> IB1{}, IB2{};  // atoms; for a variable bond the atom and its bond partner
   // A dependent variable bond copies the value of the independent variable bond whose list
   // index IBDEP holds (0 = independent); likewise IADEP and IDDEP.
-  Array1<int, MAXBND> IBDEP{};       // dependent copy of this variable bond (0 = independent)
+  Array1<int, MAXBND> IBDEP{};  // dependent copy of this variable bond (0 = independent)
   std::array<Array1<double, MAXBND>, 3> RB0{}, KB{}, RB{};  // r0, k, current r per state
   Array1<double, MAXBND> DBND{}, DBMX{};  // Monte Carlo step and maximum displacement (A)
   double EBNDNE = 0, EBNNE1 = 0, EBNNE2 = 0;
@@ -35,6 +35,7 @@ struct Angcom {
   Array1<int, MAXANG> IADEP{};
   std::array<Array1<double, MAXANG>, 3> TH0{}, KA{}, TH{};  // theta0 (rad), k, current theta
   Array1<double, MAXANG> DANG{}, DAMX{};                    // step and maximum displacement (rad)
+  Array1<double, MAXANG> cosTh{};  // work: cosines of the angles computed from coordinates
   double EANGNE = 0, EANNE1 = 0, EANNE2 = 0;
   double EANGOL = 0, EANOL1 = 0, EANOL2 = 0;
 };
@@ -56,6 +57,7 @@ struct Dihcom {
   double chop = 1.0e10;                   // torsion chop value (kcal/mol); 1e10 = none
   // Work arrays of the torsion energy: sin and cos of the current dihedrals of one state.
   Array1<double, MAXDIH> sinPhi{}, cosPhi{};
+  Array1<double, MAXDIH> argY{}, argX{};  // work: arctangent arguments of computed dihedrals
   double EDIHNE = 0, EDINE1 = 0, EDINE2 = 0;
   double EDIHOL = 0, EDIOL1 = 0, EDIOL2 = 0;
 };

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <random>
@@ -326,6 +328,54 @@ TEST(SinCos, AgreesWithTheLibraryEverywhere) {
   }
   EXPECT_EQ(s[x.size() - 15], 0.0);  // sin 0 is exactly 0
   EXPECT_EQ(c[x.size() - 15], 1.0);
+}
+
+// Distance in units in the last place between two doubles of the same sign.
+std::int64_t ulps(double a, double b) {
+  std::int64_t ia, ib;
+  std::memcpy(&ia, &a, sizeof a);
+  std::memcpy(&ib, &b, sizeof b);
+  return ia > ib ? ia - ib : ib - ia;
+}
+
+TEST(ArcTan2, AgreesWithTheLibraryInEveryOctantAndAtTheEdges) {
+  std::mt19937_64 g(5);
+  std::vector<double> y, x;
+  std::uniform_real_distribution<double> u(-1.0, 1.0), e(-30.0, 30.0);
+  for (int i = 0; i < 40000; ++i) {
+    y.push_back(u(g) * std::pow(10.0, e(g))), x.push_back(u(g) * std::pow(10.0, e(g)));
+    y.push_back(u(g)), x.push_back(u(g));
+  }
+  // The axes, the diagonals and the reduction boundaries |y/x| = 0.66 and 1/0.66.
+  for (double a : {1.0, -1.0, 0.0, -0.0})
+    for (double b : {1.0, -1.0, 0.66, -0.66, 1.0 / 0.66, 1e-300, 0.0})
+      y.push_back(a), x.push_back(b), y.push_back(b), x.push_back(a);
+  std::vector<double> r(y.size());
+  arctan2(y.data(), x.data(), r.data(), static_cast<int>(y.size()));
+  for (std::size_t i = 0; i < y.size(); ++i) {
+    const double want = (x[i] == 0.0 && y[i] == 0.0) ? 0.0 : std::atan2(y[i], x[i]);
+    if (want == 0.0) {
+      EXPECT_EQ(std::fabs(r[i]), 0.0) << y[i] << " " << x[i];
+      continue;
+    }
+    EXPECT_LE(ulps(r[i], want), 2) << y[i] << " " << x[i] << " " << r[i] << " " << want;
+    EXPECT_EQ(r[i], arctan2(y[i], x[i]));  // one at a time equals the batch
+  }
+}
+
+TEST(ArcCos, AgreesWithTheLibraryOverTheWholeRange) {
+  std::vector<double> c;
+  for (int i = 0; i <= 20000; ++i) c.push_back(-1.0 + i * 1.0e-4);
+  for (double v : {1.0 - 1e-15, -1.0 + 1e-15, 1e-300, -1e-300, 0.5, -0.5}) c.push_back(v);
+  std::vector<double> r(c.size());
+  arccos(c.data(), r.data(), static_cast<int>(c.size()));
+  for (std::size_t i = 0; i < c.size(); ++i) {
+    if (c[i] == 1.0) {
+      EXPECT_EQ(r[i], 0.0);
+      continue;
+    }
+    EXPECT_LE(ulps(r[i], std::acos(c[i])), 2) << c[i];
+  }
 }
 
 }  // namespace
