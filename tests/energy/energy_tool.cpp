@@ -20,43 +20,11 @@
 #include "energy/eintra.hpp"
 #include "energy/xxpot.hpp"
 #include "gas_job.hpp"
+#include "model_dump.hpp"
 
 namespace {
 
 using veka::State;
-
-void writeModel(const State& s) {
-  const auto& z = s.zmat;
-  const auto& p = s.potpar;
-  const auto& c = s.solcor.xyz[0];
-  for (int i = 1; i <= z.NSATM; ++i)
-    std::printf("atom %d %d %d %.10f %.10f %.10f %.15g %.15g %.15g\n", i, p.NAT[0](i),
-                z.moleculeOf(i), p.QI[0](i), p.SIG[0](i), p.EPS[0](i), c.x(i), c.y(i), c.z(i));
-  const auto& b = s.bndcom;
-  for (int n = 1; n <= b.NBND; ++n)
-    std::printf("bond %d %d %.12g %.12g\n", b.IB1(n), b.IB2(n), b.KB[0](n), b.RB0[0](n));
-  const auto& a = s.angcom;
-  const double deg = 1.0 / s.misc.DTORAD;
-  for (int n = 1; n <= a.NANG; ++n)
-    std::printf("angle %d %d %d %.12g %.15g\n", a.IA1(n), a.IA2(n), a.IA3(n), a.KA[0](n),
-                a.TH0[0](n) * deg);
-  const auto& d = s.dihcom;
-  for (int n = 1; n <= d.NDIH; ++n) {
-    if (d.ITOR0(n) == 500 || d.ITOR0(n) + d.ITOR1(n) == 0) continue;
-    std::printf("torsion %d %d %d %d %.12g %.12g %.12g %.12g %.12g %.12g %.12g\n", d.ID1(n),
-                d.ID2(n), d.ID3(n), d.ID4(n), d.V1[0](n), d.V2[0](n), d.V3[0](n), d.V4[0](n),
-                d.F1[0](n) * deg, d.F2[0](n) * deg, d.F3[0](n) * deg);
-  }
-  const auto& cn = s.covnbr;
-  for (int i = 1; i <= z.NSATM; ++i)
-    for (int k = 1; k <= cn.NNEB(i); ++k)
-      if (cn.NEB(k, i) > i) std::printf("neighbour %d %d\n", i, cn.NEB(k, i));
-  const auto& nb = s.nbcom;
-  for (int n = 1; n <= nb.NPAIR; ++n)
-    std::printf("pair %d %d %d\n", nb.NBI(n), nb.NBJ(n), nb.I14(n) & 1);
-  std::printf("setting dielec %.15g scale14 %.15g %.15g constv4 %d\n", p.DIELEC, p.SCL14C, p.SCL14L,
-              d.constV4);
-}
 
 // Nonbonded sums of the reference state with the 1-4 scale factors and the Lennard-Jones
 // coefficients switched on or off, through the program's own pair loop.
@@ -95,7 +63,7 @@ int main(int argc, char** argv) {
   }
   try {
     veka::test::GasJob job(veka::test::readFile(argv[1]));
-    writeModel(job.state());
+    veka::test::writeModel(job.state(), false);
     writeEnergies(job.state());
   } catch (const veka::Stop&) {
     std::fprintf(stderr, "the set-up stopped\n");

@@ -9,21 +9,11 @@ pseudo-random amounts (a linear congruential sequence, so the files regenerate e
 """
 import math
 import os
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-
-HEADINGS = [
-    "                    Geometry Variations follow    (2I4,F12.6)",
-    "                    Variable Bonds follow         (I4)",
-    "                    Additional Bonds follow       (2I4)",
-    "                    Harmonic Constraints follow   (2I4,4F10.4)",
-    "                    Variable Bond Angles follow   (I4)",
-    "                    Additional Bond Angles follow (3I4)",
-    "                    Variable Dihedrals follow     (3I4,F12.6)",
-    "                    Additional Dihedrals follow   (6I4)",
-    "                    Domain Definitions follow     (4I4)",
-    "                    Final blank line",
-]
+sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "tools"))
+from zmatrix_layout import HEADINGS  # noqa: E402
 
 CH3, CH2, HC = 135, 136, 140
 OW, HW = 111, 112
