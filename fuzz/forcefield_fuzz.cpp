@@ -16,6 +16,7 @@
 #include "format/origin.hpp"
 #include "input/command.hpp"
 #include "input/setup.hpp"
+#include "solute_fuzz.hpp"
 #include "state/state.hpp"
 
 namespace {
@@ -58,11 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const int which = data[0] % 3;
   const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-  static veka::State* s = [] {
-    auto* st = new veka::State();
-    st->io.output.open("/dev/null", veka::OpenStatus::Unknown);
-    return st;
-  }();
+  veka::State* s = &veka::fuzz::fuzzState();
   reset(*s);
   s->io.parfile.openText(files->command + (which == 0 ? bytes : files->tables), "par");
   s->io.bangfil.openText(which == 1 ? bytes : files->bonded, "bonded");

@@ -258,6 +258,10 @@ constexpr double kPiLo = 1.2246467991473531772e-16;      // pi minus its double
   return std::copysign(r, y);
 }
 
+[[gnu::always_inline]] inline double arccosBody(double c) {
+  return arctan2Body(std::sqrt((1.0 - c) * (1.0 + c)), c);
+}
+
 }  // namespace
 
 double arctan2(double y, double x) {
@@ -269,11 +273,11 @@ void arctan2(const double* y, const double* x, double* out, int n) {
 }
 
 double arccos(double c) {
-  return arctan2Body(std::sqrt((1.0 - c) * (1.0 + c)), c);
+  return arccosBody(c);
 }
 
 void arccos(const double* c, double* out, int n) {
-  for (int i = 0; i < n; ++i) out[i] = arctan2Body(std::sqrt((1.0 - c[i]) * (1.0 + c[i])), c[i]);
+  for (int i = 0; i < n; ++i) out[i] = arccosBody(c[i]);
 }
 
 double angleCosine(const Vec3& a, const Vec3& b, const Vec3& c) {

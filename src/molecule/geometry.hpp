@@ -15,6 +15,7 @@
 #pragma once
 
 #include <array>
+
 #include "state/solute.hpp"
 
 namespace veka {
