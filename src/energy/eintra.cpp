@@ -72,9 +72,9 @@ void bondedEnergies(State& s) {
     ea[q] = harmonicSum(a.KA[q].data(), a.TH[q].data(), a.TH0[q].data(), a.NANG);
     ed[q] = torsionSum(d, q);
   }
-  b.EBNDNE = eb[0], b.EBNNE1 = eb[1], b.EBNNE2 = eb[2];
-  a.EANGNE = ea[0], a.EANNE1 = ea[1], a.EANNE2 = ea[2];
-  d.EDIHNE = ed[0], d.EDINE1 = ed[1], d.EDINE2 = ed[2];
+  b.EBNDNE = eb;
+  a.EANGNE = ea;
+  d.EDIHNE = ed;
 }
 
 }  // namespace
@@ -166,17 +166,17 @@ double pairEnergy(State& s, int state, int width) {
 
 double eintra(State& s, int mode) {
   Nbcom& nb = s.nbcom;
-  nb.ENBNE = nb.ENBNE1 = nb.ENBNE2 = 0.0;
+  nb.ENBNE = {};
   if (mode != 2) {
     upadd(s);
     bondedEnergies(s);
   }
   if (mode != 1) {
-    nb.ENBNE = pairEnergy(s, 0);
-    nb.ENBNE1 = ownState(s, 1) ? pairEnergy(s, 1) : nb.ENBNE;
-    nb.ENBNE2 = ownState(s, 2) ? pairEnergy(s, 2) : nb.ENBNE;
+    nb.ENBNE[0] = pairEnergy(s, 0);
+    nb.ENBNE[1] = ownState(s, 1) ? pairEnergy(s, 1) : nb.ENBNE[0];
+    nb.ENBNE[2] = ownState(s, 2) ? pairEnergy(s, 2) : nb.ENBNE[0];
   }
-  return s.bndcom.EBNDNE + s.angcom.EANGNE + s.dihcom.EDIHNE + nb.ENBNE;
+  return s.bndcom.EBNDNE[0] + s.angcom.EANGNE[0] + s.dihcom.EDIHNE[0] + nb.ENBNE[0];
 }
 
 }  // namespace veka

@@ -12,7 +12,7 @@ double gasPhaseEnergy(State& s) {
   const double intra = eintra(s, 0);
   xxpot(s);
   polpot(s);
-  s.energy.ENEW = intra + s.energy.EXXNEW + s.energy.EPONEW;
+  s.energy.ENEW = intra + s.energy.EXXNEW[0] + s.energy.EPONEW[0];
   return s.energy.ENEW;
 }
 
@@ -23,25 +23,25 @@ void acceptSoluteEnergies(State& s) {
   Nbcom& nb = s.nbcom;
   Nbcon& c = s.nbcon;
   Energy& e = s.energy;
-  b.EBNDOL = b.EBNDNE, b.EBNOL1 = b.EBNNE1, b.EBNOL2 = b.EBNNE2;
-  a.EANGOL = a.EANGNE, a.EANOL1 = a.EANNE1, a.EANOL2 = a.EANNE2;
-  d.EDIHOL = d.EDIHNE, d.EDIOL1 = d.EDINE1, d.EDIOL2 = d.EDINE2;
-  nb.ENBOL = nb.ENBNE, nb.ENBOL1 = nb.ENBNE1, nb.ENBOL2 = nb.ENBNE2;
-  c.EBCOLD = c.EBCNEW, c.EBCOL1 = c.EBCNE1, c.EBCOL2 = c.EBCNE2;
-  e.EXXOLD = e.EXXNEW, e.EXXOL1 = e.EXXNE1, e.EXXOL2 = e.EXXNE2;
-  e.EPOOLD = e.EPONEW, e.EPOOL1 = e.EPONE1, e.EPOOL2 = e.EPONE2;
+  b.EBNDOL = b.EBNDNE;
+  a.EANGOL = a.EANGNE;
+  d.EDIHOL = d.EDIHNE;
+  nb.ENBOL = nb.ENBNE;
+  c.EBCOLD = c.EBCNEW;
+  e.EXXOLD = e.EXXNEW;
+  e.EPOOLD = e.EPONEW;
   e.EOLD = e.ENEW;
 }
 
 EnergyComponents energyComponents(const State& s) {
   EnergyComponents c;
-  c.stretch = s.bndcom.EBNDNE;
-  c.bend = s.angcom.EANGNE;
-  c.torsion = s.dihcom.EDIHNE;
-  c.intra = s.nbcom.ENBNE;
-  c.constraints = s.nbcon.EBCNEW;
-  c.inter = s.energy.EXXNEW - s.nbcon.EBCNEW;
-  c.polarization = s.energy.EPONEW;
+  c.stretch = s.bndcom.EBNDNE[0];
+  c.bend = s.angcom.EANGNE[0];
+  c.torsion = s.dihcom.EDIHNE[0];
+  c.intra = s.nbcom.ENBNE[0];
+  c.constraints = s.nbcon.EBCNEW[0];
+  c.inter = s.energy.EXXNEW[0] - s.nbcon.EBCNEW[0];
+  c.polarization = s.energy.EPONEW[0];
   c.total = c.stretch + c.bend + c.torsion + c.intra + c.inter + c.polarization + c.constraints;
   return c;
 }

@@ -183,7 +183,7 @@ void xxpot(State& s) {
   const std::array<double, 3> bc = restraintEnergies(s);
   Nbcon& c = s.nbcon;
   Energy& en = s.energy;
-  c.EBCNEW = bc[0], c.EBCNE1 = bc[1], c.EBCNE2 = bc[2];
+  c.EBCNEW = bc;
   std::array<double, 3> pair{};
   en.EXXC = en.EXXL = 0.0;
   if (!qmSolutes(s) && s.zmat.NSOLUT > 1) {
@@ -195,19 +195,17 @@ void xxpot(State& s) {
     }
   }
   if (s.geom.noPert) pair[1] = pair[2] = pair[0];
-  en.EXXNEW = bc[0] + pair[0];
-  en.EXXNE1 = bc[1] + pair[1];
-  en.EXXNE2 = bc[2] + pair[2];
+  for (std::size_t k = 0; k < 3; ++k) en.EXXNEW[k] = bc[k] + pair[k];
 }
 
 void polpot(State& s) {
   Energy& en = s.energy;
-  en.EPONEW = en.EPONE1 = en.EPONE2 = 0.0;
+  en.EPONEW = {};
   if (!s.potpar.polarisable) return;
   const Image img(s);
-  en.EPONEW = polarisation(s, 0, img);
-  en.EPONE1 = s.geom.noPert ? en.EPONEW : polarisation(s, 1, img);
-  en.EPONE2 = s.geom.noPert ? en.EPONEW : polarisation(s, 2, img);
+  en.EPONEW[0] = polarisation(s, 0, img);
+  en.EPONEW[1] = s.geom.noPert ? en.EPONEW[0] : polarisation(s, 1, img);
+  en.EPONEW[2] = s.geom.noPert ? en.EPONEW[0] : polarisation(s, 2, img);
 }
 
 void listSoluteOneOnly(State& s) {

@@ -1,20 +1,24 @@
 // Running energies of the whole system (`energy`): trial ("NE") and current ("OL")
 // values of the intermolecular terms of the three solute states.
+//
+// Every per-state energy is an array of three: [0] the reference solute, [1] the first
+// and [2] the second perturbed solute. An array takes the name of its reference-state
+// listing label; the perturbed labels are the other two elements (ESONE[1] is listed as
+// "ESON1=", EXXOLD[2] as "EXXOL2="). Accepting a move copies the trial array over the
+// current one.
 #pragma once
+
+#include <array>
 
 namespace veka {
 
+using PerState = std::array<double, 3>;
+
 struct Energy {
-  double EOLD = 0.0, ENEW = 0.0;
-  // Solute-solute energy EXX (includes the harmonic restraints).
-  double EXXNEW = 0.0, EXXNE1 = 0.0, EXXNE2 = 0.0;
-  double EXXOLD = 0.0, EXXOL1 = 0.0, EXXOL2 = 0.0;
-  // Solute-solvent energy ESX.
-  double ESONE = 0.0, ESON1 = 0.0, ESON2 = 0.0;
-  double ESOLD = 0.0, ESOL1 = 0.0, ESOL2 = 0.0;
-  // Polarisation energy.
-  double EPONEW = 0.0, EPONE1 = 0.0, EPONE2 = 0.0;
-  double EPOOLD = 0.0, EPOOL1 = 0.0, EPOOL2 = 0.0;
+  double EOLD = 0.0, ENEW = 0.0;  // total energy of the current and the trial configuration
+  PerState EXXNEW{}, EXXOLD{};    // solute-solute energy EXX (includes the harmonic restraints)
+  PerState ESONE{}, ESOLD{};      // solute-solvent energy ESX
+  PerState EPONEW{}, EPOOLD{};    // polarisation energy
   // Coulomb and Lennard-Jones parts of the selected solute's solute-solute energy.
   int selected = 1;
   double EXXC = 0.0, EXXL = 0.0;

@@ -11,6 +11,7 @@
 
 #include "state/array.hpp"
 #include "state/capacities.hpp"
+#include "state/energy.hpp"
 
 namespace veka {
 
@@ -23,8 +24,7 @@ struct Bndcom {
   Array1<int, MAXBND> IBDEP{};  // dependent copy of this variable bond (0 = independent)
   std::array<Array1<double, MAXBND>, 3> RB0{}, KB{}, RB{};  // r0, k, current r per state
   Array1<double, MAXBND> DBND{}, DBMX{};  // Monte Carlo step and maximum displacement (A)
-  double EBNDNE = 0, EBNNE1 = 0, EBNNE2 = 0;
-  double EBNDOL = 0, EBNOL1 = 0, EBNOL2 = 0;
+  PerState EBNDNE{}, EBNDOL{};            // trial and current energies of the three states
 };
 
 struct Angcom {
@@ -36,8 +36,7 @@ struct Angcom {
   std::array<Array1<double, MAXANG>, 3> TH0{}, KA{}, TH{};  // theta0 (rad), k, current theta
   Array1<double, MAXANG> DANG{}, DAMX{};                    // step and maximum displacement (rad)
   Array1<double, MAXANG> cosTh{};  // work: cosines of the angles computed from coordinates
-  double EANGNE = 0, EANNE1 = 0, EANNE2 = 0;
-  double EANGOL = 0, EANOL1 = 0, EANOL2 = 0;
+  PerState EANGNE{}, EANGOL{};     // trial and current energies of the three states
 };
 
 struct Dihcom {
@@ -58,8 +57,7 @@ struct Dihcom {
   // Work arrays of the torsion energy: sin and cos of the current dihedrals of one state.
   Array1<double, MAXDIH> sinPhi{}, cosPhi{};
   Array1<double, MAXDIH> argY{}, argX{};  // work: arctangent arguments of computed dihedrals
-  double EDIHNE = 0, EDINE1 = 0, EDINE2 = 0;
-  double EDIHOL = 0, EDIOL1 = 0, EDIOL2 = 0;
+  PerState EDIHNE{}, EDIHOL{};            // trial and current energies of the three states
 };
 
 struct Nbcom {
@@ -75,8 +73,7 @@ struct Nbcom {
   // Work arrays of the pair-list builder: marks of the atoms after the current one
   // (element j for atom j), so that rebuilding the list allocates nothing.
   std::array<std::uint8_t, MAXATM + 1> markIncluded{}, markNear{}, mark14{}, markEwald{};
-  double ENBNE = 0, ENBNE1 = 0, ENBNE2 = 0;
-  double ENBOL = 0, ENBOL1 = 0, ENBOL2 = 0;
+  PerState ENBNE{}, ENBOL{};  // trial and current energies of the three states
 };
 
 struct Covnbr {
@@ -95,8 +92,7 @@ struct Nbcon {
   int NBC = 0;
   Array1<int, MAXBC> IBC{}, JBC{};  // atoms; 9999 marks position / centroid forms
   Array1<double, MAXBC> RBC0{}, PBC1{}, PBC2{}, PBC3{};
-  double EBCNEW = 0, EBCNE1 = 0, EBCNE2 = 0;
-  double EBCOLD = 0, EBCOL1 = 0, EBCOL2 = 0;
+  PerState EBCNEW{}, EBCOLD{};  // trial and current energies of the three states
 };
 
 }  // namespace veka

@@ -38,10 +38,10 @@ TEST(Eintra, FourierTorsionWithPhasesAndFourthTerm) {
   const double fourier =
       0.5 * (1.3 * (1 + std::cos(p + pi / 2)) - 0.7 * (1 - std::cos(2 * p + pi)) +
              2.1 * (1 + std::cos(3 * p + 0.3)));
-  EXPECT_NEAR(t.s.dihcom.EDIHNE, fourier + 0.5 * 0.4 * (1 - std::cos(4 * p)), 1e-12);
+  EXPECT_NEAR(t.s.dihcom.EDIHNE[0], fourier + 0.5 * 0.4 * (1 - std::cos(4 * p)), 1e-12);
   t.s.dihcom.constV4 = 1;  // the fourth term becomes a constant
   eintra(t.s, 1);
-  EXPECT_NEAR(t.s.dihcom.EDIHNE, fourier + 0.4, 1e-12);
+  EXPECT_NEAR(t.s.dihcom.EDIHNE[0], fourier + 0.4, 1e-12);
 }
 
 TEST(Eintra, TorsionChop) {
@@ -49,7 +49,7 @@ TEST(Eintra, TorsionChop) {
   t.dihedral(4, 3, 2, 1, {0.0, 0.0, 0.02, 0.0});  // a low barrier, under the chop value
   eintra(t.s, 1);
   const double e1 = 1.5 * (1 + std::cos(t.phi()));
-  const double e2 = t.s.dihcom.EDIHNE - e1;
+  const double e2 = t.s.dihcom.EDIHNE[0] - e1;
   ASSERT_GT(e1, 0.5);
   ASSERT_LT(e2, 0.04);
   // A chop value from the command section caps each torsion; 0 or below means none.
@@ -70,7 +70,7 @@ TEST(Eintra, ZeroCoefficientsAndSkippedTypes) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   Torsion4 t({0.0, 1.0, 0.0, 0.0}, {nan, 0.0, nan});
   eintra(t.s, 1);
-  EXPECT_NEAR(t.s.dihcom.EDIHNE, 0.5 * (1 - std::cos(2 * t.phi())), 1e-12);
+  EXPECT_NEAR(t.s.dihcom.EDIHNE[0], 0.5 * (1 - std::cos(2 * t.phi())), 1e-12);
   // Types summing to 0 and restraints (type 500) are not torsion terms here.
   t.s.dihcom.ITOR0(1) = t.s.dihcom.ITOR1(1) = 0;
   EXPECT_EQ(eintra(t.s, 1), 0.0);
@@ -113,8 +113,8 @@ TEST(Eintra, SquaredDistanceFloorInEveryState) {
   p.lambdas(0.0, 0.5, 0.0);
   p.move(1, 2, 1.0e-5, 0.0, 0.0);  // 1e-10 A^2 in state 1
   eintra(p.s, 0);
-  EXPECT_NEAR(p.s.nbcom.ENBNE, 0.4 * -0.3 * kQ / 1.0e-3, 1e-6);
-  EXPECT_NEAR(p.s.nbcom.ENBNE1, p.s.nbcom.ENBNE, 1e-6);
+  EXPECT_NEAR(p.s.nbcom.ENBNE[0], 0.4 * -0.3 * kQ / 1.0e-3, 1e-6);
+  EXPECT_NEAR(p.s.nbcom.ENBNE[1], p.s.nbcom.ENBNE[0], 1e-6);
 }
 
 TEST(Eintra, PairKernelsOfEveryWidthGiveTheSameSum) {
@@ -171,18 +171,18 @@ TEST(Eintra, ModesSplitBondedAndNonbonded) {
   t.s.nbcom.NBI(1) = 1, t.s.nbcom.NBJ(1) = 4;
   t.s.potpar.Q(1) = t.s.potpar.Q(4) = 5.0;
   const double all = eintra(t.s, 0);
-  const double nb = t.s.nbcom.ENBNE;
+  const double nb = t.s.nbcom.ENBNE[0];
   ASSERT_NE(nb, 0.0);
   EXPECT_NEAR(eintra(t.s, 1), all - nb, 1e-12);  // mode 1: bonded only
-  EXPECT_EQ(t.s.nbcom.ENBNE, 0.0);
+  EXPECT_EQ(t.s.nbcom.ENBNE[0], 0.0);
   EXPECT_NEAR(eintra(t.s, 2), all, 1e-12);
   // Mode 2 takes the bonded sums of the previous call even when the geometry changed.
-  const double bonded = t.s.bndcom.EBNDNE + t.s.dihcom.EDIHNE;
+  const double bonded = t.s.bndcom.EBNDNE[0] + t.s.dihcom.EDIHNE[0];
   t.move(0, 4, 2.0, 1.0, 1.5);
   const double e2 = eintra(t.s, 2);
-  EXPECT_EQ(t.s.bndcom.EBNDNE + t.s.dihcom.EDIHNE, bonded);
-  EXPECT_NEAR(e2, bonded + t.s.nbcom.ENBNE, 1e-12);
-  EXPECT_NE(t.s.nbcom.ENBNE, nb);
+  EXPECT_EQ(t.s.bndcom.EBNDNE[0] + t.s.dihcom.EDIHNE[0], bonded);
+  EXPECT_NEAR(e2, bonded + t.s.nbcom.ENBNE[0], 1e-12);
+  EXPECT_NE(t.s.nbcom.ENBNE[0], nb);
   EXPECT_NE(eintra(t.s, 0), e2);  // mode 0 sees the new dihedral
 }
 
@@ -202,13 +202,13 @@ TEST(Eintra, EqualCouplingValuesCopyTheReferenceSums) {
   t.s.bndcom.KB[2](1) = 600.0;
   eintra(t.s, 0);
   const auto& s = t.s;
-  EXPECT_EQ(s.bndcom.EBNNE1, s.bndcom.EBNDNE);
-  EXPECT_EQ(s.angcom.EANNE1, s.angcom.EANGNE);
-  EXPECT_EQ(s.dihcom.EDINE1, s.dihcom.EDIHNE);
-  EXPECT_EQ(s.nbcom.ENBNE1, s.nbcom.ENBNE);
-  EXPECT_NEAR(s.bndcom.EBNNE2, 2.0 * s.bndcom.EBNDNE, 1e-12);
-  EXPECT_NEAR(s.dihcom.EDINE2, s.dihcom.EDIHNE, 1e-12);
-  EXPECT_NEAR(s.nbcom.ENBNE2, s.nbcom.ENBNE, 1e-12);
+  EXPECT_EQ(s.bndcom.EBNDNE[1], s.bndcom.EBNDNE[0]);
+  EXPECT_EQ(s.angcom.EANGNE[1], s.angcom.EANGNE[0]);
+  EXPECT_EQ(s.dihcom.EDIHNE[1], s.dihcom.EDIHNE[0]);
+  EXPECT_EQ(s.nbcom.ENBNE[1], s.nbcom.ENBNE[0]);
+  EXPECT_NEAR(s.bndcom.EBNDNE[2], 2.0 * s.bndcom.EBNDNE[0], 1e-12);
+  EXPECT_NEAR(s.dihcom.EDIHNE[2], s.dihcom.EDIHNE[0], 1e-12);
+  EXPECT_NEAR(s.nbcom.ENBNE[2], s.nbcom.ENBNE[0], 1e-12);
   // upadd refreshed the perturbed dihedral values (the flag is clear).
   EXPECT_NE(s.dihcom.PHI[1](1), s.dihcom.PHI[0](1));
 }
@@ -223,9 +223,9 @@ TEST(Eintra, NoPerturbationFlagCopiesTheReferenceWhateverTheCouplingValues) {
   t.s.bndcom.KB[1](1) = 1.0e6;
   t.s.bndcom.KB[2](1) = 7.0;
   eintra(t.s, 0);
-  EXPECT_EQ(t.s.bndcom.EBNNE1, t.s.bndcom.EBNDNE);
-  EXPECT_EQ(t.s.bndcom.EBNNE2, t.s.bndcom.EBNDNE);
-  EXPECT_EQ(t.s.dihcom.EDINE2, t.s.dihcom.EDIHNE);
+  EXPECT_EQ(t.s.bndcom.EBNDNE[1], t.s.bndcom.EBNDNE[0]);
+  EXPECT_EQ(t.s.bndcom.EBNDNE[2], t.s.bndcom.EBNDNE[0]);
+  EXPECT_EQ(t.s.dihcom.EDIHNE[2], t.s.dihcom.EDIHNE[0]);
 }
 
 TEST(Eintra, UpaddLeavesPerturbedValuesAloneWithoutPerturbation) {

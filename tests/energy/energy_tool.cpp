@@ -46,9 +46,11 @@ void writeEnergies(State& s) {
   s.energy.selected = 1;
   veka::xxpot(s);
   const double coul14 = coulAll - coul;
-  const double rows[] = {
-      s.bndcom.EBNDNE, s.angcom.EANGNE, s.dihcom.EDIHNE, coul14, all - plain - coul14, coul,
-      plain - coul,    s.energy.EXXC,   s.energy.EXXL,   total};
+  const double rows[] = {s.bndcom.EBNDNE[0],   s.angcom.EANGNE[0],
+                         s.dihcom.EDIHNE[0],   coul14,
+                         all - plain - coul14, coul,
+                         plain - coul,         s.energy.EXXC,
+                         s.energy.EXXL,        total};
   const char* names[] = {"bond", "angle", "torsion",   "coul14",  "lj14",
                          "coul", "lj",    "intercoul", "interlj", "total"};
   for (int k = 0; k < 10; ++k) std::printf("energy %s %.12f\n", names[k], rows[k]);

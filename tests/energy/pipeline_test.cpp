@@ -43,9 +43,9 @@ TEST(Pipeline, ModeZeroIsModeOnePlusModeTwoOnRandomGeometries) {
       randomGeometry(s, rng);
       const double all = eintra(s, 0);
       const double bonded = eintra(s, 1);
-      EXPECT_EQ(s.nbcom.ENBNE, 0.0);
+      EXPECT_EQ(s.nbcom.ENBNE[0], 0.0);
       const double both = eintra(s, 2);
-      EXPECT_NEAR(all, bonded + s.nbcom.ENBNE, 1e-9 * (1.0 + std::fabs(all))) << name;
+      EXPECT_NEAR(all, bonded + s.nbcom.ENBNE[0], 1e-9 * (1.0 + std::fabs(all))) << name;
       EXPECT_NEAR(both, all, 1e-9 * (1.0 + std::fabs(all))) << name;
     }
   }
@@ -98,17 +98,19 @@ TEST(Pipeline, PerturbedStatesEqualReferenceStatesAtTheirCouplingValue) {
     alone.rc0 = alone.rc1 = alone.rc2 = k == 1 ? 0.5 : 1.0;
     GasJob ref(solute, alone);
     const State& r = ref.state();
-    const double got[] = {
-        k == 1 ? p.bndcom.EBNNE1 : p.bndcom.EBNNE2, k == 1 ? p.angcom.EANNE1 : p.angcom.EANNE2,
-        k == 1 ? p.dihcom.EDINE1 : p.dihcom.EDINE2, k == 1 ? p.nbcom.ENBNE1 : p.nbcom.ENBNE2};
-    const double want[] = {r.bndcom.EBNDNE, r.angcom.EANGNE, r.dihcom.EDIHNE, r.nbcom.ENBNE};
+    const double got[] = {k == 1 ? p.bndcom.EBNDNE[1] : p.bndcom.EBNDNE[2],
+                          k == 1 ? p.angcom.EANGNE[1] : p.angcom.EANGNE[2],
+                          k == 1 ? p.dihcom.EDIHNE[1] : p.dihcom.EDIHNE[2],
+                          k == 1 ? p.nbcom.ENBNE[1] : p.nbcom.ENBNE[2]};
+    const double want[] = {r.bndcom.EBNDNE[0], r.angcom.EANGNE[0], r.dihcom.EDIHNE[0],
+                           r.nbcom.ENBNE[0]};
     for (int t = 0; t < 4; ++t)
       EXPECT_NEAR(got[t], want[t], 1e-9) << "state " << k << " term " << t;
   }
   // The end states really differ, term by term.
-  EXPECT_GT(std::fabs(p.bndcom.EBNNE2 - p.bndcom.EBNDNE), 1e-3);
-  EXPECT_GT(std::fabs(p.dihcom.EDINE2 - p.dihcom.EDIHNE), 1e-3);
-  EXPECT_GT(std::fabs(p.nbcom.ENBNE2 - p.nbcom.ENBNE), 1e-3);
+  EXPECT_GT(std::fabs(p.bndcom.EBNDNE[2] - p.bndcom.EBNDNE[0]), 1e-3);
+  EXPECT_GT(std::fabs(p.dihcom.EDIHNE[2] - p.dihcom.EDIHNE[0]), 1e-3);
+  EXPECT_GT(std::fabs(p.nbcom.ENBNE[2] - p.nbcom.ENBNE[0]), 1e-3);
 }
 
 TEST(Pipeline, VariableValuesFollowTheZmatrix) {
@@ -151,12 +153,12 @@ TEST(Pipeline, AgreesWithTheNormalModeEnergies) {
 TEST(Pipeline, SetupKeepsTheEnergiesAsCurrentValues) {
   GasJob job(GasJob::data("methanol_water_restrained.z"));
   const State& s = job.state();
-  EXPECT_GT(s.nbcon.EBCNEW, 0.0);
-  EXPECT_LT(s.energy.EXXNEW - s.nbcon.EBCNEW, 0.0);  // the hydrogen bond
-  EXPECT_EQ(s.energy.EXXOLD, s.energy.EXXNEW);
-  EXPECT_EQ(s.nbcon.EBCOLD, s.nbcon.EBCNEW);
-  EXPECT_EQ(s.nbcom.ENBOL, s.nbcom.ENBNE);
-  EXPECT_EQ(s.dihcom.EDIHOL, s.dihcom.EDIHNE);
+  EXPECT_GT(s.nbcon.EBCNEW[0], 0.0);
+  EXPECT_LT(s.energy.EXXNEW[0] - s.nbcon.EBCNEW[0], 0.0);  // the hydrogen bond
+  EXPECT_EQ(s.energy.EXXOLD[0], s.energy.EXXNEW[0]);
+  EXPECT_EQ(s.nbcon.EBCOLD[0], s.nbcon.EBCNEW[0]);
+  EXPECT_EQ(s.nbcom.ENBOL[0], s.nbcom.ENBNE[0]);
+  EXPECT_EQ(s.dihcom.EDIHOL[0], s.dihcom.EDIHNE[0]);
   EXPECT_EQ(s.energy.EOLD, s.energy.ENEW);
   EXPECT_NEAR(s.energy.ENEW, energyComponents(s).total, 1e-12);
 }

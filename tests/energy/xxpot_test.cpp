@@ -127,9 +127,9 @@ TEST(Xxpot, PairsBetweenSolutesPlusRestraints) {
   const double e13 = pairE(0.5, 0.3, 900, 700, 25, 30, 5.0, 2.0);
   const double e23 = pairE(-0.4, 0.3, 800, 700, 20, 30, std::sqrt(41.0), 2.0);
   xxpot(t.s);
-  EXPECT_NEAR(t.s.nbcon.EBCNEW, 1.5, 1e-12);
-  EXPECT_NEAR(t.s.energy.EXXNEW, 1.5 + e12 + e13 + e23, 1e-10);
-  EXPECT_EQ(t.s.energy.EXXNE1, t.s.energy.EXXNEW);
+  EXPECT_NEAR(t.s.nbcon.EBCNEW[0], 1.5, 1e-12);
+  EXPECT_NEAR(t.s.energy.EXXNEW[0], 1.5 + e12 + e13 + e23, 1e-10);
+  EXPECT_EQ(t.s.energy.EXXNEW[1], t.s.energy.EXXNEW[0]);
   // The selected solute's parts: the pairs that involve solute 2.
   t.s.energy.selected = 2;
   xxpot(t.s);
@@ -140,7 +140,7 @@ TEST(Xxpot, PairsBetweenSolutesPlusRestraints) {
   // Only the pairs of solute 1 when the command section restricts them.
   t.s.sw.sw(5) = 1;
   xxpot(t.s);
-  EXPECT_NEAR(t.s.energy.EXXNEW, 1.5 + e12 + e13, 1e-10);
+  EXPECT_NEAR(t.s.energy.EXXNEW[0], 1.5 + e12 + e13, 1e-10);
   listSoluteOneOnly(t.s);
   EXPECT_NE(t.listing().find(
                 " *** Solute - Solute Interactions Neglected for Solutes Other than Solute 1 ***"),
@@ -154,17 +154,17 @@ TEST(Xxpot, PerturbedStatesAndDummies) {
   t.s.potpar.slot[2](3) = t.s.potpar.slot[0](2);  // state 2: atom 3 takes atom 2's slot
   xxpot(t.s);
   const double e13 = pairE(0.5, 0.3, 900, 700, 25, 30, 5.0);
-  EXPECT_NEAR(t.s.energy.EXXNE1,
+  EXPECT_NEAR(t.s.energy.EXXNEW[1],
               pairE(0.5, -0.4, 900, 800, 25, 20, 3.0) + e13 +
                   pairE(-0.4, 0.3, 800, 700, 20, 30, std::sqrt(34.0)),
               1e-10);
-  EXPECT_NEAR(t.s.energy.EXXNE2,
+  EXPECT_NEAR(t.s.energy.EXXNEW[2],
               pairE(0.5, -0.4, 900, 800, 25, 20, 4.0) + pairE(0.5, -0.4, 900, 800, 25, 20, 5.0) +
                   pairE(-0.4, -0.4, 800, 800, 20, 20, std::sqrt(41.0)),
               1e-10);
   t.s.zmat.ITYPE(2) = -1;
   xxpot(t.s);
-  EXPECT_NEAR(t.s.energy.EXXNEW, e13, 1e-12);
+  EXPECT_NEAR(t.s.energy.EXXNEW[0], e13, 1e-12);
 }
 
 TEST(Xxpot, MinimumImageInMonteCarloRunsOnly) {
@@ -175,13 +175,13 @@ TEST(Xxpot, MinimumImageInMonteCarloRunsOnly) {
   t.s.coord.EDGE(1) = t.s.coord.EDGE(2) = t.s.coord.EDGE(3) = 10.0;
   t.s.coord.HALF(1) = t.s.coord.HALF(2) = t.s.coord.HALF(3) = 5.0;
   xxpot(t.s);  // run mode 7: no image
-  EXPECT_NEAR(t.s.energy.EXXNEW, -0.25 * kQ / std::sqrt(81.0 + 81.0), 1e-10);
+  EXPECT_NEAR(t.s.energy.EXXNEW[0], -0.25 * kQ / std::sqrt(81.0 + 81.0), 1e-10);
   t.s.control.runMode = 0;
   xxpot(t.s);
-  EXPECT_NEAR(t.s.energy.EXXNEW, -0.25 * kQ / std::sqrt(1.0 + 1.0), 1e-10);
+  EXPECT_NEAR(t.s.energy.EXXNEW[0], -0.25 * kQ / std::sqrt(1.0 + 1.0), 1e-10);
   t.s.control.slab = 1;  // no image along z
   xxpot(t.s);
-  EXPECT_NEAR(t.s.energy.EXXNEW, -0.25 * kQ / std::sqrt(1.0 + 81.0), 1e-10);
+  EXPECT_NEAR(t.s.energy.EXXNEW[0], -0.25 * kQ / std::sqrt(1.0 + 81.0), 1e-10);
 }
 
 TEST(Xxpot, ReactionFieldAndDistanceFloor) {
@@ -192,11 +192,11 @@ TEST(Xxpot, ReactionFieldAndDistanceFloor) {
   t.s.cutoff.reactionField = 1;
   t.s.cutoff.KRF = 0.01;
   xxpot(t.s);
-  EXPECT_NEAR(t.s.energy.EXXNEW, 0.25 * kQ * (0.5 + 0.01 * 4.0), 1e-10);
+  EXPECT_NEAR(t.s.energy.EXXNEW[0], 0.25 * kQ * (0.5 + 0.01 * 4.0), 1e-10);
   t.s.cutoff.reactionField = 0;
   t.move(0, 2, 0.0, 0.0, 0.0);
   xxpot(t.s);
-  EXPECT_NEAR(t.s.energy.EXXNEW, 0.25 * kQ / 1.0e-3, 1e-6);
+  EXPECT_NEAR(t.s.energy.EXXNEW[0], 0.25 * kQ / 1.0e-3, 1e-6);
 }
 
 TEST(Polpot, FieldOfTheOtherSolutes) {
@@ -207,19 +207,19 @@ TEST(Polpot, FieldOfTheOtherSolutes) {
   t.atom(3.0, 0.0, 0.0, 0.5);
   t.atom(0.0, 4.0, 0.0, -0.5);
   polpot(t.s);
-  EXPECT_EQ(t.s.energy.EPONEW, 0.0);  // polarisation off
+  EXPECT_EQ(t.s.energy.EPONEW[0], 0.0);  // polarisation off
   t.s.potpar.polarisable = true;
   t.s.potpar.alpha(1) = 1.5;
   polpot(t.s);
   // F = (-0.5/9, 0.5/16) in units of sqrt(332.06) e/A^2.
   const double f2 = (0.25 / 81.0 + 0.25 / 256.0) * kQ;
-  EXPECT_NEAR(t.s.energy.EPONEW, -0.5 * 1.5 * f2, 1e-12);
-  EXPECT_EQ(t.s.energy.EPONE1, t.s.energy.EPONEW);
+  EXPECT_NEAR(t.s.energy.EPONEW[0], -0.5 * 1.5 * f2, 1e-12);
+  EXPECT_EQ(t.s.energy.EPONEW[1], t.s.energy.EPONEW[0]);
   t.lambdas(0.0, 1.0, 1.0);
   t.move(1, 3, 6.0, 0.0, 0.0);
   polpot(t.s);
-  EXPECT_NEAR(t.s.energy.EPONE1, -0.75 * (0.25 / 1296.0 + 0.25 / 256.0) * kQ, 1e-12);
-  EXPECT_NEAR(t.s.energy.EPONE2, t.s.energy.EPONEW, 1e-15);
+  EXPECT_NEAR(t.s.energy.EPONEW[1], -0.75 * (0.25 / 1296.0 + 0.25 / 256.0) * kQ, 1e-12);
+  EXPECT_NEAR(t.s.energy.EPONEW[2], t.s.energy.EPONEW[0], 1e-15);
 }
 
 }  // namespace

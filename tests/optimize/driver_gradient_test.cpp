@@ -146,7 +146,7 @@ TEST(DriverGradient, PerAtomTermsGiveTheWholeEnergyDifferences) {
     ASSERT_TRUE(s.potpar.polarisable);
     collectVariables(s);
     displace(s, 2);
-    ASSERT_NE(s.energy.EPONEW, 0.0);
+    ASSERT_NE(s.energy.EPONEW[0], 0.0);
     expectSameGradient(s, "complex");
   }
   {  // three solutes, the solute-solute energy limited to pairs with solute 1
@@ -171,7 +171,7 @@ TEST(DriverGradient, PerAtomTermsGiveTheWholeEnergyDifferences) {
     s.zmat.DIH(s.dihcom.ID4(s.dihcom.NVDIH)) += kTwoPi;  // same geometry, other branch
     collectVariables(s);
     displace(s, 3);
-    ASSERT_GT(s.nbcon.EBCNEW, 0.0);
+    ASSERT_GT(s.nbcon.EBCNEW[0], 0.0);
     expectSameGradient(s, "restrained complex");
   }
 }

@@ -132,7 +132,7 @@ TEST(DriverMinima, RestrainedComplex) {
         const double r = bondLength(s, 1, 4);
         EXPECT_GT(r, 2.8) << m;
         EXPECT_LT(r, 3.0) << m;
-        EXPECT_NEAR(s.nbcon.EBCOLD, 10.0 * (r - 3.0) * (r - 3.0), 1e-9) << m;
+        EXPECT_NEAR(s.nbcon.EBCOLD[0], 10.0 * (r - 3.0) * (r - 3.0), 1e-9) << m;
         // The nearly linear hydrogen bond O4...H2-O1 ends as a valid Z-matrix angle.
         EXPECT_TRUE(checkGeometry(s)) << m;
         EXPECT_GT(angleDeg(s, 4, 2, 1), 165.0) << m;
