@@ -117,13 +117,14 @@ void buildCutoffLists(State& s) {
   Cutoff& c = s.cutoff;
   const int icut = c.ICUT;
   if (icut == 1 || icut > 5)
-    stop(s.io, "ICUT = " + std::to_string(icut) + " is Not a Valid Choice - Aborted");
+    stop(s.io, "ICUT = " + std::to_string(icut) + " is Not a Valid Choice - Aborted",
+         Console::Stdout);
   Array1<int, MAXICA> asRead{};
   for (int i = 1; i <= MAXICA; ++i) asRead(i) = c.ICUTAT(i);
   c.ICUTAT.fill(0);
   c.NICUTAT = 0;
   auto add = [&](int atom) {
-    if (c.NICUTAT >= MAXATM) stop(s.io, "ICUTAT Array Overflow in INIT - Aborted");
+    if (c.NICUTAT >= MAXATM) stop(s.io, "ICUTAT Array Overflow in INIT - Aborted", Console::Stdout);
     c.ICUTAT(++c.NICUTAT) = atom;
   };
   if (icut == 3) {

@@ -8,7 +8,7 @@ namespace veka {
 // Builds the list of solute atoms used for the solute-solvent cutoff from the cutoff type
 // ICUT: 2 none, 3 the two centre atoms, 4 the non-zero atoms listed in the command
 // section, 5 every real atom of every solute; zero and negative types give an empty
-// list; 1 and types above 5 stop the run.
+// list; 1 and types above 5 stop the run (the message on the listing and standard output).
 void buildCutoffLists(State& s);
 
 // Stops with a clear message when the command section asks for a treatment this build

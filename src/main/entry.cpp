@@ -46,18 +46,23 @@ bool isJobCode(const std::string& a) {
          std::isdigit(static_cast<unsigned char>(a[2]));
 }
 
-// A value taken from the environment: blank padded to 80 characters, with every quote
-// character of its non-blank part removed.
-Chars<NAMLEN> unquote(const std::string& value) {
-  std::string v = value.substr(0, NAMLEN);
+// A value taken from the environment, whole, with every quote character removed.
+std::string unquote(const std::string& value) {
   std::string out;
-  for (char c : v)
+  for (char c : value)
     if (c != '\'' && c != '"') out.push_back(c);
-  return Chars<NAMLEN>(out);
+  return out;
 }
 
-std::string trimmedName(const Chars<NAMLEN>& n) {
-  return std::string(n.trimmed());
+// The name a file is opened under: trailing blanks do not belong to it.
+std::string trimmedName(const std::string& n) {
+  return n.substr(0, n.find_last_not_of(' ') + 1);
+}
+
+// A name as the open-failure message shows it: whole, blank padded to at least 80
+// characters.
+std::string shownName(const std::string& n) {
+  return n.size() >= 80 ? n : n + std::string(80 - n.size(), ' ');
 }
 
 fmt::Origin commandLineOrigin() {
@@ -82,8 +87,8 @@ double readReal(const std::string& a) {
 
 bool readCommandLine(State& s, const std::vector<std::string>& args, const EnvLookup& env) {
   // args[0] is the program name.
-  s.programName = Chars<80>(args.empty() ? std::string("veka") : args[0]);
-  const std::string prog = args.empty() ? "veka" : args[0];
+  s.programName = args.empty() ? std::string("veka") : args[0];
+  const std::string& prog = s.programName;
   const int n = static_cast<int>(args.size()) - 1;
   int code = 0;
   if (n >= 5) {
@@ -115,15 +120,15 @@ bool readCommandLine(State& s, const std::vector<std::string>& args, const EnvLo
     for (std::size_t k = 0; k < slots.size(); ++k) {
       if (opt != slots[k].option) continue;
       if (i + 1 < args.size()) {
-        s.io.fileName(static_cast<int>(k) + 1) = Chars<NAMLEN>(args[i + 1].substr(0, NAMLEN));
+        s.io.fileName(static_cast<int>(k) + 1) = args[i + 1];
         ++i;
       }
       break;
     }
   }
   for (std::size_t k = 0; k < slots.size(); ++k) {
-    Chars<NAMLEN>& name = s.io.fileName(static_cast<int>(k) + 1);
-    if (name[0] != ' ') continue;
+    std::string& name = s.io.fileName(static_cast<int>(k) + 1);
+    if (!name.empty() && name[0] != ' ') continue;
     if (auto v = env(slots[k].envName)) name = unquote(*v);
   }
   return true;
@@ -159,7 +164,7 @@ bool openUnits(State& s) {
   std::vector<std::string> written;  // output files already open
   for (const OpenStep& step : kOrder) {
     Unit& u = s.io.*step.unit;
-    const Chars<NAMLEN>& name = s.io.fileName(step.slot);
+    const std::string& name = s.io.fileName(step.slot);
     std::string path = trimmedName(name);
     int iostat = 0;
     if (path.empty() && step.status == OpenStatus::Unknown)
@@ -174,7 +179,7 @@ bool openUnits(State& s) {
     if (iostat != 0) {
       fmt::ListWriter l1, l2, l3, l4;
       l1 << "ERROR ENCOUNTERED WHILE OPENING A FILE IN GETUNITS:";
-      l2 << name.view();
+      l2 << shownName(name);
       l3 << "FILE IS PROBABLY MISSING";
       l4 << "IOSTAT = " << iostat;
       for (const auto* l : {&l1, &l2, &l3, &l4}) std::fprintf(stdout, "%s\n", l->str().c_str());

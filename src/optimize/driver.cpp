@@ -33,6 +33,7 @@ struct CycleRun {
   int cycles = 0;
   long long iterations = 0;
   bool converged = false;
+  bool refused = false;  // the minimiser refused its settings or start: nothing was done
   double energy = 0.0;
 };
 
@@ -95,12 +96,16 @@ CycleRun runCycles(State& s, bool optimisation) {
   for (int cycle = 1; cycle <= o.MXCYCL; ++cycle) {
     if (optimisation) listCycleBox(s, cycle);
     const opt::Result r = opt::minimize(method, f, p, st, o.ws, s.io);
+    if (r.error == opt::REFUSED) {
+      run.refused = true;
+      run.energy = e;
+      return run;
+    }
     run.iterations += r.iterations;
     foldAngles(s);
     e = refreshPairs(s);
     run.cycles = cycle;
     if (optimisation) listCycleEnergy(s, cycle, e);
-    if (r.error == opt::REFUSED) break;
     if ((method == opt::SIMAN && e == previous) || (cycle > 1 && previous - e < s.optset.FTOL)) {
       run.converged = true;
       break;
@@ -234,12 +239,13 @@ void writeScanTable(State& s, Unit& out) {
                   .str());
 }
 
-void runScan(State& s) {
+bool runScan(State& s) {
   Optim& o = s.optim;
   for (int k = 1; k <= o.nscan; ++k) {
     applyAll(s);
     setActive(s, o.scanVar);
     const CycleRun run = runCycles(s, false);
+    if (run.refused) return false;
     o.scanValue(k) = scanValueOut(o, o.x(o.scanVar));
     o.scanDipole(k) = dipoleMoment(s, 0);
     o.scanEnergy(k) = run.energy;
@@ -253,6 +259,7 @@ void runScan(State& s) {
   writeScanTable(s, s.io.output);
   s.io.summary.rewind();
   writeScanTable(s, s.io.summary);
+  return true;
 }
 
 // Warning lines of the validity check.
@@ -364,13 +371,12 @@ bool optmiz(State& s) {
   collectVariables(s);
   o.energies = o.gradients = 0;
   if (s.control.runMode == 3) {
-    if (!planScan(s)) return false;
-    runScan(s);
-    return true;
+    return planScan(s) && runScan(s);
   }
   o.MXCYCL = optimizationCycles(s.config.MXCON);
   if (!checkGeometry(s)) return false;
   const CycleRun run = runCycles(s, true);
+  if (run.refused) return false;
   settle(s);
   listOptimisation(s, run);
   return true;

@@ -34,7 +34,9 @@
 // table of coordinate value, dipole moment, energy and energy above the lowest one, in
 // the listing and on SUMMARY.
 //
-// Refusals return without changing the solutes; the run then ends normally.
+// Refusals return without changing the solutes; the run then ends normally. A minimiser
+// that refuses its settings or start (the annealing) is a refusal too, not a cycle that
+// failed to converge: no further cycle, no results, nothing on SUMMARY or PLTFILE.
 #pragma once
 
 #include <string_view>
@@ -43,8 +45,8 @@
 
 namespace veka {
 
-// Runs the job of run mode 2 or 3 (by s.control.runMode). Returns false when it was
-// refused.
+// Runs the job of run mode 2 or 3 (by s.control.runMode). Returns false when it or its
+// minimiser refused.
 bool optmiz(State& s);
 
 // The cycles of an optimisation of the current solutes without a listing of their own

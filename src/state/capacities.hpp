@@ -35,6 +35,4 @@ inline constexpr int MAXMIN = 500;     // atoms of the free-format Cartesian lay
 // state) and one per site of each of the two solvents.
 inline constexpr int MAXSLOT = 3 * MAXATM + 2 * MXSAT;
 
-inline constexpr int NAMLEN = 80;  // file names
-
 }  // namespace veka

@@ -3,6 +3,7 @@
 // leaves the program.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "state/array.hpp"
@@ -31,8 +32,8 @@ struct Io {
 
   // File names in the order of the option table: OUTPUT, INFILE, UPFILE, SAVEFILE,
   // AVEFILE, ZMATFILE, PARFILE, WATERFILE, ORG1FIL, ORG2FIL, PLTFILE, SUMMARY, BANGFIL,
-  // SZMATFILE.
-  Array1<Chars<NAMLEN>, 14> fileName;
+  // SZMATFILE. Names are kept whole, whatever their length.
+  Array1<std::string, 14> fileName;
 
   int listLevel = 0;     // third digit of the job code: 0 = full listing
   int structFormat = 0;  // 1, 2, 3 = PDB variants, 4, 5 = MOL variants, 0 = none

@@ -43,7 +43,7 @@ struct State {
   Optim optim;  // optimiser settings, variables and work arrays (run modes 2, 3, 5, 6)
 
   double CPU = 0.0;  // CPU-time reading at start (s)
-  Chars<80> programName;
+  std::string programName;
 };
 
 }  // namespace veka

@@ -16,6 +16,10 @@ intramolecular pairs without the 1-4 pairs. Their differences give the 1-4, the 
 intrasolute and the intersolute Coulomb and Lennard-Jones energies, compared with the
 program's to 1e-4 kcal/mol each, as are the bond, angle and torsion energies.
 
+The example job's molecule (data/examples/methanol) is checked the same way, and the sum
+of the LAMMPS terms must also be the total energy of the example's expected summary file
+(expected.sum, "Tot. E =" with four decimals) to 1e-4 kcal/mol.
+
 Arguments: <veka binary> <source dir> <build dir of the tests>. Exit 77 when LAMMPS is
 not installed."""
 
@@ -177,8 +181,14 @@ def reference(m, data):
             "interlj": full["evdwl"] - intra["evdwl"]}
 
 
-def check(name, src, tool, tmp):
-    solute = os.path.join(src, "tests", "energy", "data", name + ".z")
+def expected_total(path):
+    """The energy after "Tot. E =" in the first record of a summary file."""
+    with open(path) as f:
+        return float(f.readline().split("Tot. E =")[1])
+
+
+def check(name, src, tool, tmp, solute=None, total=None):
+    solute = solute or os.path.join(src, "tests", "energy", "data", name + ".z")
     run = subprocess.run([tool, solute], capture_output=True, text=True)
     if run.returncode != 0:
         print("%-16s FAIL: energy_tool: %s" % (name, run.stderr.strip()))
@@ -194,6 +204,8 @@ def check(name, src, tool, tmp):
         worst = max(worst, diff)
         if diff > TOLERANCE:
             problems.append("%s: program %.6f, LAMMPS %.6f" % (term, m.energy[term], ref[term]))
+    if total is not None and abs(sum(ref[t] for t in TERMS) - total) > TOLERANCE:
+        problems.append("expected total %.4f, LAMMPS %.6f" % (total, sum(ref[t] for t in TERMS)))
     print("%-16s %2d atoms %4d pairs  " % (name, len(m.atoms), len(m.pairs)) +
           " ".join("%s %.5f" % (t, m.energy[t]) for t in TERMS) + "  worst diff %.1e" % worst)
     for p in problems:
@@ -208,6 +220,9 @@ def main():
     with tempfile.TemporaryDirectory() as tmp:
         for name in MOLECULES:
             ok &= check(name, src, tool, tmp)
+        example = os.path.join(src, "data", "examples", "methanol")
+        ok &= check("methanol", src, tool, tmp, os.path.join(example, "methanol.z"),
+                    expected_total(os.path.join(example, "expected.sum")))
     sys.exit(0 if ok else 1)
 
 

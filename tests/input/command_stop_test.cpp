@@ -1,5 +1,6 @@
-// Every refusal of the command section, seen from the command line: the message after
-// one leading blank on the listing and on standard output, exit status -1.
+// Every refusal of the command section and of the cutoff type, seen from the command
+// line: the message after one leading blank on the listing and on standard output, exit
+// status -1.
 #include <gtest/gtest.h>
 
 #include "support/command_section.hpp"
@@ -37,6 +38,7 @@ TEST(CommandSectionStops, EachMessageOnListingAndStandardOutput) {
     const RunResult r = job.run(c.code);
     EXPECT_EQ(r.status, 255) << c.message;
     EXPECT_EQ(r.out, " " + c.message + "\n");
+    EXPECT_EQ(r.err, "") << c.message;
     const std::vector<std::string> l = lines(job.listing());
     ASSERT_FALSE(l.empty()) << c.message;
     EXPECT_EQ(l.back(), " " + c.message);
@@ -47,12 +49,21 @@ TEST(CommandSectionStops, EachMessageOnListingAndStandardOutput) {
 
 TEST(CommandSectionStops, CutoffTypeIsCheckedDuringTheSetUp) {
   for (const char* icut : {"  1", "  6"}) {
-    Job job(commandSection({{13, icut}}));
+    Job job(commandSection({{13, icut}, {35, "PDB     1     0.0000     0.0000"}}));
     const RunResult r = job.run("700");
     EXPECT_EQ(r.status, 255);
-    const std::string msg = std::string(" ICUT = ") + std::string(icut).substr(2) +
-                            " is Not a Valid Choice - Aborted\n";
-    EXPECT_NE(job.listing().find(msg), std::string::npos) << job.listing();
+    const std::string msg =
+        std::string(" ICUT = ") + (icut + 2) + " is Not a Valid Choice - Aborted";
+    // Once on the listing, after the banner, and once on standard output.
+    EXPECT_EQ(r.out, msg + "\n");
+    EXPECT_EQ(r.err, "");
+    const std::string listing = job.listing();
+    EXPECT_EQ(listing.find(msg), listing.size() - msg.size() - 1) << listing;
+    EXPECT_NE(listing.find("VEKA  4.9"), std::string::npos);
+    // Stopped before any result: no energies, an empty summary and structure file.
+    EXPECT_EQ(listing.find("Energy components"), std::string::npos);
+    EXPECT_EQ(readFile(job.file("sum.txt")), "");
+    EXPECT_EQ(readFile(job.file("plt.txt")), "");
   }
 }
 

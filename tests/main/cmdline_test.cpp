@@ -77,10 +77,10 @@ TEST(CommandLine, OptionsAreCaseBlindAndOnlyThreeCharactersCount) {
   Parsed p = parse({"700", "0", "0", "0", "0", "-ZMATRIX", "my.z", "-Pa", "par.txt", "-unknown",
                     "-ot", "list.txt", "-ba"});
   ASSERT_TRUE(p.ok);
-  EXPECT_EQ(p.s->io.fileName(6).trimmed(), "my.z");
-  EXPECT_EQ(p.s->io.fileName(7).trimmed(), "par.txt");
-  EXPECT_EQ(p.s->io.fileName(1).trimmed(), "list.txt");
-  EXPECT_TRUE(p.s->io.fileName(13).blank());  // "-ba" without a name
+  EXPECT_EQ(p.s->io.fileName(6), "my.z");
+  EXPECT_EQ(p.s->io.fileName(7), "par.txt");
+  EXPECT_EQ(p.s->io.fileName(1), "list.txt");
+  EXPECT_TRUE(p.s->io.fileName(13).empty());  // "-ba" without a name
 }
 
 TEST(CommandLine, EnvironmentFillsBlankNamesWithoutQuotes) {
@@ -88,11 +88,11 @@ TEST(CommandLine, EnvironmentFillsBlankNamesWithoutQuotes) {
                                                                    {"OUTPUT", "\"out put.txt\""},
                                                                    {"BANGPAR", "'b'\"x\""},
                                                                    {"SAVE", "s.txt"}});
-  EXPECT_EQ(p.s->io.fileName(6).trimmed(), "given.z");  // the option wins
-  EXPECT_EQ(p.s->io.fileName(1).trimmed(), "out put.txt");
-  EXPECT_EQ(p.s->io.fileName(13).trimmed(), "bx");
-  EXPECT_EQ(p.s->io.fileName(4).trimmed(), "s.txt");
-  EXPECT_TRUE(p.s->io.fileName(2).blank());
+  EXPECT_EQ(p.s->io.fileName(6), "given.z");  // the option wins
+  EXPECT_EQ(p.s->io.fileName(1), "out put.txt");
+  EXPECT_EQ(p.s->io.fileName(13), "bx");
+  EXPECT_EQ(p.s->io.fileName(4), "s.txt");
+  EXPECT_TRUE(p.s->io.fileName(2).empty());
 }
 
 }  // namespace

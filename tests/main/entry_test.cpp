@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "support/command_section.hpp"
 #include "support/job.hpp"
 
@@ -54,6 +56,35 @@ TEST(Entry, TwoOutputUnitsMayNotShareAFile) {
   const RunResult r = runVeka(args, {}, job.dir());
   EXPECT_EQ(r.status, 255);
   EXPECT_NE(r.out.find("IOSTAT =           16"), std::string::npos) << r.out;
+}
+
+TEST(Entry, FileNamesOfAnyLengthAreUsedWhole) {
+  Job job(commandSection({{35, "PDB     1     0.0000     0.0000"}}));
+  const std::string deep = job.dir() + "/" + std::string(100, 'a') + "/" + std::string(100, 'b') +
+                           "/" + std::string(100, 'c');
+  std::filesystem::create_directories(deep);
+  for (const char* f : {"par.txt", "zmat.txt", "bang.txt", "water.txt", "org1.txt", "org2.txt"})
+    std::filesystem::copy_file(job.file(f), deep + "/" + f);
+  // Every name longer than 300 characters; the listing and the solute file named by
+  // (quoted) environment variables, the others by options.
+  std::vector<std::string> args{"700", "0", "0", "0", "0"};
+  const auto files = job.fileArgs();
+  for (std::size_t i = 0; i < files.size(); i += 2)
+    if (files[i] != "-ot" && files[i] != "-zm")
+      args.insert(args.end(), {files[i], deep + "/" + files[i + 1]});
+  const Env env{{"OUTPUT", deep + "/out.txt"}, {"ZMATRIX", "'" + deep + "/zmat.txt'"}};
+  RunResult r = runVeka(args, env, job.dir());
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(readFile(deep + "/out.txt").find(" Total Energy            =       3.48860"),
+            std::string::npos);
+  EXPECT_EQ(lines(readFile(deep + "/sum.txt")).at(0).substr(60), "Tot. E =      3.4886");
+  EXPECT_EQ(lines(readFile(deep + "/plt.txt")).size(), 9u);
+  // A missing file is named whole in the open-failure message.
+  std::filesystem::remove(deep + "/bang.txt");
+  r = runVeka(args, env, job.dir());
+  EXPECT_EQ(r.status, 255);
+  EXPECT_NE(r.out.find("\n " + deep + "/bang.txt\n FILE IS PROBABLY MISSING\n"), std::string::npos)
+      << r.out;
 }
 
 TEST(Entry, OptionsInCapitalsAndLongFormsSelectTheSameFiles) {

@@ -80,15 +80,18 @@ TEST(SinglePoint, StructureFilesMatchTheCheckedFiles) {
   }
 }
 
+// Run from another folder into an output folder whose absolute path is over 300
+// characters long.
 TEST(SinglePoint, ExampleJobWritesTheExpectedSummary) {
   TempDir dir;
+  const std::string out = std::string(150, 'o') + "/" + std::string(150, 'p');
   const RunResult r =
-      runProgram("/bin/sh", {sourceData("examples/run-example"), VEKA_BINARY, dir.file("out")});
+      runProgram("/bin/sh", {sourceData("examples/run-example"), VEKA_BINARY, out}, {}, dir.path());
   ASSERT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(readFile(dir.file("out/methanol.sum")),
+  EXPECT_EQ(readFile(dir.file(out + "/methanol.sum")),
             readFile(sourceData("examples/methanol/expected.sum")));
-  EXPECT_EQ(lines(readFile(dir.file("out/methanol.pdb"))).size(), 9u);
-  const std::string listing = readFile(dir.file("out/methanol.out"));
+  EXPECT_EQ(lines(readFile(dir.file(out + "/methanol.pdb"))).size(), 9u);
+  const std::string listing = readFile(dir.file(out + "/methanol.out"));
   EXPECT_NE(listing.find("\n Total Energy            =       3.48860\n"), std::string::npos);
 }
 
