@@ -1,6 +1,5 @@
-// Atom types through the real program: perturbed types at three coupling values, types
-// defined locally in the solute file in both table layouts, a missing type, and the
-// "OPLS Force Field Parameters" table of the listing.
+// Atom types through the real program: perturbed types at three coupling values, a missing
+// type, and the "OPLS Force Field Parameters" table of the listing.
 #include <gtest/gtest.h>
 
 #include "support/command_section.hpp"
@@ -46,18 +45,6 @@ TEST(ParamsProcess, PerturbedTypeAtLambdaZeroHalfAndOne) {
   EXPECT_EQ(net[0], " Reference Solute      -0.00000");
   EXPECT_EQ(net[1], " 1st Perturbed Solute  -0.16250");
   EXPECT_EQ(net[2], " 2nd Perturbed Solute  -0.32500");
-}
-
-TEST(ParamsProcess, LocalTypesInBothTableLayouts) {
-  Job four(commandSection(), solute("methanol_local4.z"));
-  EXPECT_EQ(four.run("400").status, 0);
-  EXPECT_NE(four.listing().find(" O2     2      -0.7000       3.0700       0.1700"),
-            std::string::npos)
-      << four.listing();
-  Job three(commandSection(), solute("methanol_local3.z"));
-  EXPECT_EQ(three.run("400").status, 0);
-  EXPECT_NE(three.listing().find(" O2     2      -0.6830       3.1200       0.1700"),
-            std::string::npos);
 }
 
 TEST(ParamsProcess, MissingTypeStopsWithItsNumber) {

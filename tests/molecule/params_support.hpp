@@ -13,6 +13,7 @@
 #include "molecule/bonded.hpp"
 #include "molecule/params.hpp"
 #include "support/run.hpp"
+#include "support/stop.hpp"
 
 namespace veka::test {
 
@@ -41,6 +42,11 @@ struct ParamsFixture {
     return readFile(dir.file("out.lst"));
   }
   std::vector<std::string> listingLines() { return lines(listing()); }
+  // Runs f, which must stop the run; returns the message.
+  template <class F>
+  std::string stop(F&& f) {
+    return stopMessage([&] { return listing(); }, f);
+  }
 
   // One solute molecule of atoms with (reference, final) types; final 0 = unchanged.
   void solute(const std::vector<std::pair<int, int>>& types) {

@@ -1,6 +1,6 @@
 // A plain-text description of a gas-phase molecule (or several) for the normal-mode
 // tests, turned into the state records the analysis reads. The Python reference checks
-// write the same format and run it through the driver test (driver_test.cpp).
+// write the same format and run it through tests/tools/nmd_tool.
 //
 // One item per line, '#' starts a comment; angles in degrees:
 //   temperature TC                    command-section temperature (degrees C)
@@ -29,9 +29,15 @@
 
 #include "normalmodes/derivs.hpp"
 #include "state/state.hpp"
+#include "support/run.hpp"
 #include "zbuild.hpp"
 
 namespace veka::test {
+
+// A description of tests/normalmodes/data.
+inline std::string nmdData(const std::string& name) {
+  return readFile(testData("normalmodes/data/" + name));
+}
 
 inline std::unique_ptr<State> newState() {
   auto s = std::make_unique<State>();

@@ -144,81 +144,43 @@ TEST(Thermo, ModesAtOrBelowTheCutoffGetHalfRTAndNoZeroPointEnergy) {
   EXPECT_NEAR(r.qvib, q, 1e-12 * q);
 }
 
+// The listing: the settings, the mixing entropy and the imaginary modes with one
+// conformer and with three.
 TEST(Thermo, ConformerMixingAndImaginaryModesInTheListing) {
   ThermoSettings set;
-  set.nconf = 3;
   const double f[4] = {-0.25, 800.0, -3.0, 1600.0};
-  test::TempDir dir;
-  Io io;
-  ASSERT_EQ(io.output.open(dir.file("l"), OpenStatus::Unknown), 0);
-  const ThermoResult r = thermo(set, 1.0, f, 4, 3, kX, kZ, &io);
-  io.output.close();
-  EXPECT_NEAR(r.smix, R * std::log(3.0), 1e-12);
-  EXPECT_NEAR(r.stotal, r.svib + r.srot + r.strans + r.smix, 1e-12);
-  EXPECT_EQ(r.nImaginary, 2);
-  const std::string l = test::readFile(dir.file("l"));
-  for (const char* text :
-       {" ******************************************************\n"
-        " *****************  Thermochemistry  ******************\n"
-        " ******************************************************\n",
-        " Temperature            = 298.15 K\n",
-        " Frequency Scale Factor =   1.00\n",
-        " Cutoff Frequency       = 500.00 cm-1\n",
-        " Number of Conformers   =   3\n",
-        " Symmetry Number        =   1\n",
-        " Frequencies below cutoff are treated as classical rigid rotor.\n",
-        " Vibrational Contribution to Thermodynamic Properties.\n",
-        "        (E in cal/mol, Cv and S in cal/mol-K)         \n",
-        "    Mode          Q        E(0->T)      Cv         S  \n",
-        " Qvib       = ",
-        " Qrot       = ",
-        " Qtrans     = ",
-        " Eelec(0)   =       1.000000 kcal/mol\n",
-        " Evib(0)    = ",
-        " Evib(0->T) = ",
-        " Erot       = ",
-        " Etrans     = ",
-        " Etotal     = ",
-        " Svib       = ",
-        " Srot       = ",
-        " Strans     = ",
-        " Smix       =       2.183180 cal/mol-K\n",
-        " Stotal     = ",
-        " CVvib      = ",
-        " CVrot      = ",
-        " CVtrans    = ",
-        " CVtotal    = ",
-        " cal/mol-K (CVtotal + R)\n",
-        " H = ",
-        " S = ",
-        " G = ",
-        " Molecular Weight =  18.02\n",
-        " Principal Moments of Inertia in CM-1\n",
-        " A = ",
-        "  B = ",
-        "  C = ",
-        " Symmetry Number =  1\n",
-        " Number of Conformers =  3\n",
-        " The following   2 imaginary frequencies are ignored.\n   -0.2500   -3.0000\n",
-        " Frequencies -----\n   -0.2500  800.0000   -3.0000 1600.0000\n"})
-    EXPECT_NE(l.find(text), std::string::npos) << text;
-  // Two vibrational lines only (the real modes).
-  EXPECT_NE(l.find("    800.00"), std::string::npos);
-  EXPECT_EQ(l.find("     -0.25 "), std::string::npos);
-}
-
-TEST(Thermo, OneConformerPrintsNoMixingLines) {
-  test::TempDir dir;
-  Io io;
-  ASSERT_EQ(io.output.open(dir.file("l"), OpenStatus::Unknown), 0);
-  const double f[1] = {900.0};
-  const ThermoResult r = thermo(ThermoSettings{}, 0.0, f, 1, 3, kX, kZ, &io);
-  io.output.close();
-  EXPECT_EQ(r.smix, 0.0);
-  const std::string l = test::readFile(dir.file("l"));
-  EXPECT_EQ(l.find("Smix"), std::string::npos);
-  EXPECT_EQ(l.find("Number of Conformers ="), std::string::npos);
-  EXPECT_NE(l.find(" No imaginary frequencies are found.\n"), std::string::npos);
+  for (int nconf : {1, 3}) {
+    set.nconf = nconf;
+    test::TempDir dir;
+    Io io;
+    ASSERT_EQ(io.output.open(dir.file("l"), OpenStatus::Unknown), 0);
+    const ThermoResult r =
+        thermo(set, 1.0, nconf == 1 ? f + 1 : f, nconf == 1 ? 1 : 4, 3, kX, kZ, &io);
+    io.output.close();
+    const std::string l = test::readFile(dir.file("l"));
+    EXPECT_NEAR(r.stotal, r.svib + r.srot + r.strans + r.smix, 1e-12);
+    EXPECT_NEAR(r.smix, R * std::log(nconf), 1e-12);
+    EXPECT_EQ(r.nImaginary, nconf == 1 ? 0 : 2);
+    for (const char* text :
+         {" *****************  Thermochemistry  ******************\n",
+          " Temperature            = 298.15 K\n", " Cutoff Frequency       = 500.00 cm-1\n",
+          " Eelec(0)   =       1.000000 kcal/mol\n", " cal/mol-K (CVtotal + R)\n",
+          " Molecular Weight =  18.02\n", " Principal Moments of Inertia in CM-1\n", "    800.00"})
+      EXPECT_NE(l.find(text), std::string::npos) << text;
+    if (nconf == 1) {
+      EXPECT_EQ(l.find("Smix"), std::string::npos);
+      EXPECT_EQ(l.find("Number of Conformers ="), std::string::npos);
+      EXPECT_NE(l.find(" No imaginary frequencies are found.\n"), std::string::npos);
+      continue;
+    }
+    for (const char* text :
+         {" Number of Conformers   =   3\n", " Smix       =       2.183180 cal/mol-K\n",
+          " Number of Conformers =  3\n",
+          " The following   2 imaginary frequencies are ignored.\n   -0.2500   -3.0000\n",
+          " Frequencies -----\n   -0.2500  800.0000   -3.0000 1600.0000\n"})
+      EXPECT_NE(l.find(text), std::string::npos) << text;
+    EXPECT_EQ(l.find("     -0.25 "), std::string::npos);  // vibrational lines of real modes only
+  }
 }
 
 }  // namespace

@@ -10,15 +10,6 @@
 namespace veka::opt::test {
 namespace {
 
-using ::testing::internal::CaptureStdout;
-using ::testing::internal::GetCapturedStdout;
-
-int occurrences(const std::string& text, const std::string& line) {
-  int n = 0;
-  for (const std::string& l : veka::test::lines(text)) n += l == line;
-  return n;
-}
-
 // The x values (one variable) at which the objective was evaluated.
 std::vector<double> visited(const Recorder& rec) {
   std::vector<double> v;
@@ -51,24 +42,18 @@ TEST_F(Bfgs, ZeroGradientAtTheStartReturnsAfterTheFirstLineSearch) {
 // f = c (x - 999.5)^2 from x = 1000, where the longest step is 10 and the first trial
 // is the steepest-descent step -2c (x - 999.5).
 TEST_F(Bfgs, OneVariableQuadraticTakesOneLineSearch) {
-  {  // c = 1/2: the first trial is the minimum and is accepted
-    Bowl f({0.5}, {999.5});
+  // c = 1/2: the first trial is the minimum and is accepted; c = 2: the first trial (998)
+  // overshoots and the parabola's minimum is the next trial.
+  for (const auto& [c, trials] : {std::pair{0.5, std::vector<double>{1000, 999.5}},
+                                  std::pair{2.0, std::vector<double>{1000, 998, 999.5}}}) {
+    Bowl f({c}, {999.5});
     Recorder rec(f, 1);
     std::vector<double> x{1000};
     const Result r = run(rec, x);
-    EXPECT_EQ(visited(rec), (std::vector<double>{1000, 999.5}));
+    EXPECT_EQ(visited(rec), trials);
     EXPECT_EQ(r.iterations, 1);
     EXPECT_EQ(x[0], 999.5);
     EXPECT_EQ(r.value, 0.0);
-  }
-  {  // c = 2: the first trial (998) overshoots; the parabola's minimum is the next trial
-    Bowl f({2}, {999.5});
-    Recorder rec(f, 1);
-    std::vector<double> x{1000};
-    const Result r = run(rec, x);
-    EXPECT_EQ(visited(rec), (std::vector<double>{1000, 998, 999.5}));
-    EXPECT_EQ(r.iterations, 1);
-    EXPECT_EQ(x[0], 999.5);
   }
 }
 
@@ -141,15 +126,11 @@ TEST_F(Bfgs, GradientTestIsScaledByTheVariablesAndTheValue) {
   }
 }
 
-TEST_F(Bfgs, IterationLimitIsReportedOnceAndTheLastPointReturned) {
+TEST_F(Bfgs, IterationLimitReturnsTheLastPoint) {
   // f = -x never ends: each iteration moves by the longest step 0.01.
   Lambda f([](const double* x) { return -x[0]; }, [](const double*, double* g) { g[0] = -1; });
   std::vector<double> x{0};
-  CaptureStdout();
   const Result r = run(f, x);
-  const std::string out = GetCapturedStdout();
-  EXPECT_EQ(occurrences(out, " TOO MANY ITERATIONS IN BFGS."), 1);
-  EXPECT_EQ(veka::test::lines(out).size(), 1u);
   EXPECT_EQ(r.error, LIMIT);
   EXPECT_EQ(r.iterations, 500);
   EXPECT_NEAR(x[0], 5.0, 1e-9);
@@ -184,15 +165,13 @@ TEST_F(Bfgs, TrialsWithoutAValueAreBackedOffFrom) {
 }
 
 // An uphill direction (possible only through roundoff in the inverse Hessian) fails the
-// line search with its message; the start is kept and nothing is evaluated.
+// line search; the start is kept and nothing is evaluated.
 TEST_F(Bfgs, LineSearchRefusesAnUphillDirection) {
   Bowl f({1}, {0});
   detail::Counted counted(f);
   const double xold[] = {1.0}, g[] = {2.0};
   double dir[] = {0.5}, xnew[] = {-7.0};
-  CaptureStdout();
   const detail::Backtrack b = detail::backtrack(counted, 1, xold, 1.0, g, dir, 10.0, xnew);
-  EXPECT_EQ(GetCapturedStdout(), " ROUNDOFF PROBLEMS IN LNSRCH.\n");
   EXPECT_TRUE(b.roundoff);
   EXPECT_EQ(b.f, 1.0);
   EXPECT_EQ(xnew[0], 1.0);

@@ -140,16 +140,5 @@ TEST(DriverMinima, RestrainedComplex) {
       1e-3);
 }
 
-TEST(DriverMinima, BfgsAndConjugateGradientAgreeAtTheDefaultTolerance) {
-  for (const char* file :
-       {"ethane.z", "butane_anti.z", "butane_gauche.z", "cyclohexane.z", "octanol.z"})
-    EXPECT_NEAR(optimise(file, "BFGS ", 0.001).energy, optimise(file, "CONJU", 0.001).energy, 1e-4)
-        << file;
-  // The hydrogen-bonded complex: its soft modes leave the two within 1e-3 kcal/mol (the
-  // limit of the numerical gradient there; see RestrainedComplex).
-  EXPECT_NEAR(optimise("complex.z", "BFGS ", 0.001).energy,
-              optimise("complex.z", "CONJU", 0.001).energy, 1e-3);
-}
-
 }  // namespace
 }  // namespace veka

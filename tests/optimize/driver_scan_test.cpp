@@ -47,13 +47,7 @@ struct Scan {
   GasJob job;
   std::vector<double> value, energy;
   Scan(const std::string& file, int atom, double rc0, double rc1, double rc2)
-      : job(test::optData(file), [] {
-          GasJob::Options o;
-          o.runMode = 3;
-          o.listLevel = 1;
-          o.records = {{6, test::record6("BFGS ", 1e-6)}};
-          return o;
-        }()) {
+      : job(test::optJob(file, "BFGS ", 3, {{6, test::record6("BFGS ", 1e-6)}})) {
     State& s = job.state();
     s.config.MXCON = atom;
     s.geom.RC0 = rc0, s.geom.RC1 = rc1, s.geom.RC2 = rc2;
@@ -136,12 +130,7 @@ TEST(DriverScan, RigidButaneDihedralScanFollowsTheForceField) {
   Scan scan("butane_rigid.z", 4, 0.0, 0.0, 0.0);
   ASSERT_EQ(scan.energy.size(), 37u);
   Butane ref;
-  GasJob probe(test::optData("butane_rigid.z"), [] {
-    GasJob::Options o;
-    o.runMode = 2;
-    o.listLevel = 1;
-    return o;
-  }());
+  GasJob probe = test::optJob("butane_rigid.z");
   State& p = probe.state();
   std::vector<double> expected;
   for (int k = 0; k < 37; ++k) {
@@ -212,12 +201,7 @@ TEST(DriverScan, WaterBondAndAngleScansGiveTheHarmonicTerms) {
 TEST(DriverScan, RefusesAnAtomWithoutSuchAVariable) {
   for (const auto& [atom, rc1] :
        std::vector<std::pair<int, double>>{{3, 3.0}, {1, 1.0}, {9, 2.0}}) {
-    GasJob job(test::optData("water.z"), [] {
-      GasJob::Options o;
-      o.runMode = 3;
-      o.listLevel = 1;
-      return o;
-    }());
+    GasJob job = test::optJob("water.z", "BFGS ", 3);
     State& s = job.state();
     s.config.MXCON = atom;
     s.geom.RC1 = rc1;

@@ -4,10 +4,12 @@ independent of tools/ffconvert.py, for the data checks in this folder."""
 import os
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from refcheck import SKIP, Checks, args  # noqa: E402,F401
+
 COMMAND_SECTION = 71
 SKIP_BEFORE_ATOMS = 73
 TORSION_SKIP = 84
-SKIP = 77  # CTest's "reference missing" status
 GROMACS_DIR = "/usr/share/gromacs/top/oplsaa.ff"
 
 
@@ -136,31 +138,6 @@ def import_tool(source_dir):
   return ffconvert
 
 
-class Checks:
-  """Collects failures so that one run reports all of them."""
-
-  def __init__(self, name):
-    self.name, self.failures, self.count = name, [], 0
-
-  def check(self, ok, message):
-    self.count += 1
-    if not ok:
-      self.failures.append(message)
-
-  def close(self, value, want, tol, message):
-    self.check(abs(value - want) <= tol, "%s: %r, expected %r (tolerance %g)" %
-               (message, value, want, tol))
-
-  def finish(self):
-    for f in self.failures[:50]:
-      print("FAIL %s" % f)
-    if len(self.failures) > 50:
-      print("... %d more failures" % (len(self.failures) - 50))
-    print("%s: %d passed, %d failed" % (self.name, self.count - len(self.failures),
-                                        len(self.failures)))
-    return 1 if self.failures else 0
-
-
 def run(main):
   """Runs a check's main(); a file that cannot even be read is one clear failure."""
   try:
@@ -168,9 +145,3 @@ def run(main):
   except (AssertionError, ValueError, IndexError, OSError) as err:
     print("FAIL %s: %s" % (type(err).__name__, err))
     return 1
-
-
-def args():
-  if len(sys.argv) < 3:
-    raise SystemExit("usage: %s <veka binary> <source dir> <build dir>" % sys.argv[0])
-  return sys.argv[2]
