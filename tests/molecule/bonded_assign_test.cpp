@@ -123,7 +123,7 @@ struct RingChain : ParamsFixture {
     solute(std::vector<std::pair<int, int>>(10, {3, 0}));
     fftypes(std::vector<std::pair<const char*, int>>(10, {"CT", 6}));
     s.potpar.AMTYPI(9) = s.potpar.AMTYPF(9) = "HC";
-    neighbours({{1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 1}, {1, 7}, {7, 8}, {8, 9}, {8, 10}});
+    neighbours("1-2 2-3 3-4 4-5 5-6 6-1 1-7 7-8 8-9 8-10");
   }
 };
 
@@ -131,7 +131,7 @@ TEST(BondedAssign, RingMembershipFromTheCovalentNeighbours) {
   RingChain f;
   std::vector<int> work(2 * 11);
   for (int a = 1; a <= 10; ++a) EXPECT_EQ(inRing(f.s, a, work), a <= 6) << a;
-  f.neighbours({{1, 2}, {2, 3}, {3, 1}, {3, 4}});  // three-membered ring
+  f.neighbours("1-2 2-3 3-1 3-4");  // three-membered ring
   EXPECT_TRUE(inRing(f.s, 3, work));
   EXPECT_FALSE(inRing(f.s, 4, work));
 }
@@ -188,19 +188,7 @@ TEST(BondedAssign, PerturbedTorsionTypeInterpolatesCoefficientsAndPhases) {
 struct Butane : ParamsFixture {
   Butane() {
     solute(std::vector<std::pair<int, int>>(14, {4, 0}));
-    neighbours({{1, 2},
-                {2, 3},
-                {3, 4},
-                {1, 5},
-                {1, 6},
-                {1, 7},
-                {2, 8},
-                {2, 9},
-                {3, 10},
-                {3, 11},
-                {4, 12},
-                {4, 13},
-                {4, 14}});
+    neighbours("1-2 2-3 3-4 1-5 1-6 1-7 2-8 2-9 3-10 3-11 4-12 4-13 4-14");
   }
 };
 
@@ -244,19 +232,7 @@ TEST(BondedAutoTerms, AdditionalAnglesOnABranchedMolecule) {
   // 12-14 on C4.
   ParamsFixture f;
   f.solute(std::vector<std::pair<int, int>>(14, {4, 0}));
-  f.neighbours({{1, 2},
-                {1, 3},
-                {1, 4},
-                {1, 5},
-                {2, 6},
-                {2, 7},
-                {2, 8},
-                {3, 9},
-                {3, 10},
-                {3, 11},
-                {4, 12},
-                {4, 13},
-                {4, 14}});
+  f.neighbours("1-2 1-3 1-4 1-5 2-6 2-7 2-8 3-9 3-10 3-11 4-12 4-13 4-14");
   f.angle(2, 1, 3);
   f.angle(5, 1, 4);  // listed in the other order than the neighbours 4, 5
   f.s.angcom.NVANG = 2;
@@ -299,7 +275,7 @@ TEST(BondedCheck, InconsistentZmatrixReportsEveryProblem) {
   // Ethane: C1 with H3, H4, H5; C2 with H6, H7, H8; atom 9 is a dummy.
   ParamsFixture f;
   f.solute({{3, 0}, {3, 0}, {4, 0}, {4, 0}, {4, 0}, {4, 0}, {4, 0}, {4, 0}, {-1, 0}});
-  f.neighbours({{1, 2}, {1, 3}, {1, 4}, {1, 5}, {2, 6}, {2, 7}, {2, 8}});
+  f.neighbours("1-2 1-3 1-4 1-5 2-6 2-7 2-8");
   f.bond(1, 2);
   f.bond(2, 1);  // the same atoms again
   f.bond(3, 6);  // not bonded

@@ -19,17 +19,7 @@ struct ButaneSetup : ParamsFixture {
     solute(types);
     for (auto [i, j] : {std::pair{2, 1}, {3, 2}, {4, 3}}) bond(i, j);
     s.bndcom.NVBND = 3;
-    for (auto [h, c] : {std::pair{5, 1},
-                        {6, 1},
-                        {7, 1},
-                        {8, 2},
-                        {9, 2},
-                        {10, 3},
-                        {11, 3},
-                        {12, 4},
-                        {13, 4},
-                        {14, 4}})
-      bond(h, c);
+    for (auto [h, c] : pairs("5-1 6-1 7-1 8-2 9-2 10-3 11-3 12-4 13-4 14-4")) bond(h, c);
     angle(3, 2, 1);
     angle(4, 3, 2);
     s.angcom.NVANG = 2;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -72,6 +73,16 @@ struct ParamsFixture {
       s.zmat.last(m) = lastAtoms[static_cast<std::size_t>(m - 1)];
       first = s.zmat.last(m) + 1;
     }
+  }
+  // Covalent neighbours from bonds written "1-2 2-3 ..." (each bond once).
+  void neighbours(const std::string& bonds) { neighbours(pairs(bonds)); }
+  static std::vector<std::pair<int, int>> pairs(const std::string& text) {
+    std::vector<std::pair<int, int>> out;
+    std::istringstream in(text);
+    int a = 0, b = 0;
+    char dash = 0;
+    while (in >> a >> dash >> b) out.emplace_back(a, b);
+    return out;
   }
   // Covalent neighbours from a list of bonds (each bond once).
   void neighbours(const std::vector<std::pair<int, int>>& bonds) {

@@ -1,5 +1,5 @@
 // Analytic derivatives of single terms against central differences, and the geometric
-// conventions the terms rely on.
+// conventions the terms rely on (those of the Z-matrix construction, genatm).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,15 +8,13 @@
 #include <vector>
 
 #include "fd.hpp"
+#include "molecule/geometry.hpp"
 #include "normalmodes/derivs.hpp"
-#include "zbuild.hpp"
 
 namespace veka::nm {
 namespace {
 
 using test::finiteDifferences;
-using test::P3;
-using test::place;
 
 std::vector<double> flat(std::initializer_list<Vec3> pts) {
   std::vector<double> x;
@@ -28,7 +26,9 @@ TEST(DihedralConvention, MatchesTheZmatrixConstructionForEverySignAndQuadrant) {
   const Vec3 A{0.3, -1.2, 0.4}, B{0.0, 0.0, 0.0}, C{1.5, 0.1, -0.2};
   for (double deg : {-179.0, -120.0, -60.0, -1.0, 0.0, 35.0, 90.0, 150.0, 180.0}) {
     const double phi = deg * std::numbers::pi / 180.0;
-    const Vec3 D = place(A, B, C, 1.1, 1.9, phi);
+    const veka::Vec3 d =
+        genatm({A[0], A[1], A[2]}, {B[0], B[1], B[2]}, {C[0], C[1], C[2]}, 1.1, 1.9, phi);
+    const Vec3 D{d.x, d.y, d.z};
     const auto x = flat({A, B, C, D});
     const double got = dihedralAngle(x.data(), 1, 2, 3, 4);
     EXPECT_NEAR(std::remainder(got - phi, 2 * std::numbers::pi), 0.0, 1e-12) << deg;

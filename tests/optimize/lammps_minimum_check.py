@@ -1,7 +1,7 @@
 """Optimised structures against LAMMPS.
 
 Each solute file goes through the program's optimisation (run mode 2, BFGS, FTOL 1e-6)
-by the helper optimize_tool, which writes the optimised geometry with the model it used
+by the helper energy_tool --optimise, which writes the optimised geometry with the model it used
 (parameters, bond topology, pair list, distance restraints) in the format of the energy
 check (tests/energy/lammps_energy_check.py, whose model checks and LAMMPS data writer are
 reused). LAMMPS then, on the same model (the restraints as fix restrain), checks that
@@ -57,7 +57,7 @@ class Engine:
 
 def check(c, name, src, build, tmp):
     solute = os.path.join(src, "tests", "optimize", "data", name + ".z")
-    opt = rc.Model(rc.tool(build, "optimize_tool", solute))
+    opt = rc.Model(rc.tool(build, "energy_tool", solute, "--optimise"))
     program = opt.energy["total"]
     results = {}
     for label, m in (("optimised", opt), ("start", rc.Model(rc.tool(build, "energy_tool", solute)))):
