@@ -2,6 +2,8 @@
 // the derived values and defaults.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <memory>
 
@@ -42,14 +44,9 @@ TEST_F(CommandSection, FieldsLandInTheirRecords) {
                    {35, "PDB2    4     1.5000     2.5000"}});
   EXPECT_EQ(s.control.optMethod, 1);
   EXPECT_DOUBLE_EQ(s.optset.FTOL, 0.0005);
-  EXPECT_EQ(s.control.zmOutStyle, 3);
-  EXPECT_EQ(s.misc.NCENT(1), 3);
-  EXPECT_EQ(s.misc.NCENT(2), 7);
-  EXPECT_EQ(s.sol.centreAtom, 2);
-  EXPECT_EQ(s.cutoff.ICUTAS(3), 3);
-  EXPECT_EQ(s.cutoff.ICUT, 4);
-  EXPECT_EQ(s.cutoff.ICUTAT(1), 5);
-  EXPECT_EQ(s.cutoff.ICUTAT(3), 9);
+  EXPECT_EQ(std::tuple(s.control.zmOutStyle, s.misc.NCENT(1), s.misc.NCENT(2), s.sol.centreAtom,
+                       s.cutoff.ICUTAS(3), s.cutoff.ICUT, s.cutoff.ICUTAT(1), s.cutoff.ICUTAT(3)),
+            std::tuple(3, 3, 7, 2, 3, 4, 5, 9));
   EXPECT_DOUBLE_EQ(s.cutoff.RCUT, 9.5);
   EXPECT_DOUBLE_EQ(s.cutoff.CUTNB, 12.0);
   EXPECT_DOUBLE_EQ(s.sw.chop, 3.5);
@@ -70,12 +67,9 @@ TEST_F(CommandSection, NoSolventClearsMovesAndKeepsDielectric) {
                    {15, "  2  1"},
                    {25, "  2000    50    15     0"},
                    {34, "    4.0000    2.0000    2.0000    1.0000"}});
-  EXPECT_EQ(s.sol.code(1), 99);
-  EXPECT_EQ(s.movp.NVCHG, 999999);
-  EXPECT_EQ(s.movp.NSCHG, 1);
-  EXPECT_EQ(s.coord.NMOL, 0);
-  EXPECT_EQ(s.sol.boxSize, 0);
-  EXPECT_EQ(s.rdf.count(1), 0);
+  EXPECT_EQ(std::tuple(s.sol.code(1), s.movp.NVCHG, s.movp.NSCHG, s.coord.NMOL, s.sol.boxSize,
+                       s.rdf.count(1)),
+            std::tuple(99, 999999, 1, 0, 0, 0));
   EXPECT_TRUE(s.sol.name(2).blank());
   EXPECT_EQ(s.sol.NMOL2, 0);
   EXPECT_DOUBLE_EQ(s.potpar.DIELEC, 4.0);  // kept without solvent
@@ -127,12 +121,9 @@ TEST_F(CommandSection, QmChargeScaleDefaults) {
 
 TEST_F(CommandSection, CentreAtomsAndCap) {
   State& s = read({{5, "  -1    0.0000   10.0000"}, {11, "  4  0  0"}, {12, "  0  0"}});
-  EXPECT_EQ(s.misc.NCENT(1), 4);
-  EXPECT_EQ(s.misc.NCENT(2), 4);
-  EXPECT_EQ(s.sol.centreAtom, 1);
-  EXPECT_EQ(s.misc.centre2(1), 1);
-  EXPECT_EQ(s.misc.centre2(2), 1);
-  EXPECT_EQ(s.cap.atom, 4);
+  EXPECT_EQ(std::tuple(s.misc.NCENT(1), s.misc.NCENT(2), s.sol.centreAtom, s.misc.centre2(1),
+                       s.misc.centre2(2), s.cap.atom),
+            std::tuple(4, 4, 1, 1, 1, 4));
   EXPECT_DOUBLE_EQ(s.cap.radius, 15.0);
   EXPECT_DOUBLE_EQ(s.cap.r5sq, 400.0);
   EXPECT_EQ(s.movp.NVCHG, 999999);
@@ -165,9 +156,8 @@ TEST_F(CommandSection, GasPhaseJobsForceZmatrixInputAndOptimiserDefaults) {
                    {4, "BOXES          "},
                    {6, "SIMAN  -1.000000          -5      -5   -1.0000    1.0000"}},
                   2, "HEADER    0123456789Title in columns 21 to 50......x\n");
-  EXPECT_EQ(s.control.soluteFormat, kZmat);
-  EXPECT_EQ(s.control.solventSource, kNoSolvent);
-  EXPECT_EQ(s.control.ISTART, 4);
+  EXPECT_EQ(std::tuple(s.control.soluteFormat, s.control.solventSource, s.control.ISTART),
+            std::tuple(kZmat, kNoSolvent, 4));
   EXPECT_DOUBLE_EQ(s.optset.FTOL, 0.001);
   EXPECT_EQ(s.optset.saMaxEval, 1000000);
   EXPECT_EQ(s.optset.saIter, 5);

@@ -110,9 +110,8 @@ TEST(FreeFormat, AtomRecordsReadListDirected) {
   readSolutes(f.state(), 7);
   const State& s = f.state();
   ASSERT_EQ(s.zmat.NSATM, 5);
-  EXPECT_EQ(s.zmat.name(1), "C");
-  EXPECT_EQ(s.zmat.name(3), "Hx");
-  EXPECT_EQ(s.zmat.name(4), "Cl");
+  EXPECT_EQ(std::tuple(s.zmat.name(1), s.zmat.name(3), s.zmat.name(4)),
+            std::tuple("C", "Hx", "Cl"));
   // Values read exactly; after "/" the charge stays 0.
   EXPECT_EQ(std::tuple(s.potpar.EPS[0](2), s.solcor.xyz[0].x(3), s.potpar.QI[0](3),
                        s.potpar.SIG[0](3), s.solcor.xyz[0].z(4), s.potpar.QI[0](4)),

@@ -2,6 +2,8 @@
 // type, and the "OPLS Force Field Parameters" table of the listing.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/command_section.hpp"
 #include "support/job.hpp"
 
@@ -42,9 +44,9 @@ TEST(ParamsProcess, PerturbedTypeAtLambdaZeroHalfAndOne) {
             std::string::npos);
   const std::vector<std::string> net = after(l, " Net Charge", 3);
   ASSERT_EQ(net.size(), 3u);
-  EXPECT_EQ(net[0], " Reference Solute      -0.00000");
-  EXPECT_EQ(net[1], " 1st Perturbed Solute  -0.16250");
-  EXPECT_EQ(net[2], " 2nd Perturbed Solute  -0.32500");
+  EXPECT_EQ(std::tuple(net[0], net[1], net[2]),
+            std::tuple(" Reference Solute      -0.00000", " 1st Perturbed Solute  -0.16250",
+                       " 2nd Perturbed Solute  -0.32500"));
 }
 
 TEST(ParamsProcess, MissingTypeStopsWithItsNumber) {

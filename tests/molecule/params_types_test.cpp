@@ -66,9 +66,7 @@ TEST(ParamsLocalTypes, ThreeColumnTableIsReadWithItsOwnColumns) {
   f.solute({{800, 0}, {802, 0}, {801, 0}});
   assignSoluteTypes(f.s);
   const Potpar& p = f.s.potpar;
-  EXPECT_EQ(p.AMTYPI(1), "C ");
-  EXPECT_EQ(p.NATI(1), 6);
-  EXPECT_EQ(p.AMTYPI(2), "O ");
+  EXPECT_EQ(std::tuple(p.AMTYPI(1), p.NATI(1), p.AMTYPI(2)), std::tuple("C ", 6, "O "));
   EXPECT_DOUBLE_EQ(p.QI[0](2), -0.4);
   EXPECT_DOUBLE_EQ(p.EPS[0](2), 0.21);
   EXPECT_DOUBLE_EQ(p.SIG[0](3), 3.5);
@@ -192,16 +190,12 @@ TEST(ParamsSolvent, Tip4pSitesPairProductsAndWaterConstants) {
   EXPECT_DOUBLE_EQ(p.QW(4, 1), -1.04 * kSq);
   EXPECT_DOUBLE_EQ(p.AW(1, 1), A(3.15365, 0.155));
   EXPECT_DOUBLE_EQ(p.CW(1, 1), C(3.15365, 0.155));
-  EXPECT_EQ(p.AW(2, 1), 0.0);
-  EXPECT_EQ(p.typeW(4, 1), 115);
-  EXPECT_EQ(p.nameW(4, 1), "M");
-  EXPECT_EQ(p.nameW(1, 1), "OW");
+  EXPECT_EQ(std::tuple(p.AW(2, 1), p.typeW(4, 1), p.nameW(4, 1), p.nameW(1, 1)),
+            std::tuple(0.0, 115, "M", "OW"));
   ASSERT_EQ(p.NPROD, 16);
   EXPECT_DOUBLE_EQ(p.QQ(8), p.QW(2, 1) * p.QW(4, 1));  // row 2, column 4
   EXPECT_DOUBLE_EQ(p.AA(1), p.AW(1, 1) * p.AW(1, 1));
-  EXPECT_EQ(p.waterModel, 2);
-  EXPECT_EQ(p.QQW(9), 359.156096);
-  EXPECT_EQ(p.QQW(3), -179.578048);
+  EXPECT_EQ(std::tuple(p.waterModel, p.QQW(9), p.QQW(3)), std::tuple(2, 359.156096, -179.578048));
 
   listNonbonded(f.s);
   const std::string out = f.listing();
@@ -219,11 +213,9 @@ TEST(ParamsSolvent, Tip3pUsesThreeSitesAsSecondSolventToo) {
   assignSolventSites(f.s);
   const Potpar& p = f.s.potpar;
   EXPECT_DOUBLE_EQ(p.QW(1, 2), -0.834 * kSq);
-  EXPECT_EQ(p.typeW(4, 2), 0);
-  EXPECT_EQ(p.NPROD, 0);  // the pair table is the first solvent's
-  EXPECT_EQ(p.waterModel, 1);
-  EXPECT_EQ(p.QQW(1), 230.96632536);
-  EXPECT_EQ(p.QQW(2), -115.48316268);
+  // the pair table is the first solvent's
+  EXPECT_EQ(std::tuple(p.typeW(4, 2), p.NPROD, p.waterModel, p.QQW(1), p.QQW(2)),
+            std::tuple(0, 0, 1, 230.96632536, -115.48316268));
 }
 
 TEST(ParamsSolvent, SolventFromItsOwnZmatrixIsNotAvailable) {

@@ -48,9 +48,8 @@ TEST(ElementFromName, OrganicNamesTwoLetterSymbolsAndFailures) {
       {"X  ", 0},  {"   ", 0}, {"12 ", 0},  {"*C ", 0},
   };
   for (const auto& [name, z] : cases) EXPECT_EQ(elementFromName(name), z) << name;
-  EXPECT_EQ(elementSymbol(17), "Cl");
-  EXPECT_EQ(elementSymbol(99), "Es");
-  EXPECT_EQ(elementSymbol(100), "");
+  EXPECT_EQ(std::tuple(elementSymbol(17), elementSymbol(99), elementSymbol(100)),
+            std::tuple("Cl", "Es", ""));
 }
 
 TEST(PdbLayout, StandardLayoutWithTypeRecords) {
@@ -61,11 +60,9 @@ TEST(PdbLayout, StandardLayoutWithTypeRecords) {
   EXPECT_EQ(std::tuple(z.NSOLUT, z.last(1), z.ITYPE(1), z.ITYPE(17), z.JTYPE(1), z.JTYPE(17),
                        f->state().potpar.NATI(6)),
             std::tuple(1, 17, 86, 81, 186, 181, 1));
-  EXPECT_EQ(z.title, "    NEOPENTANE");  // COMPND replaces the first record's title
-  EXPECT_EQ(z.name(1), "C1");
-  EXPECT_EQ(z.name(15), "H10");
-  EXPECT_EQ(z.resName(3), "UNK");
-  EXPECT_EQ(z.resTable(1), "UNK");
+  // COMPND replaces the first record's title
+  EXPECT_EQ(std::tuple(z.title, z.name(1), z.name(15), z.resName(3), z.resTable(1)),
+            std::tuple("    NEOPENTANE", "C1", "H10", "UNK", "UNK"));
   EXPECT_FALSE(f->state().potpar.soluteParamsRead);
   const Solcor& c = f->state().solcor;
   EXPECT_DOUBLE_EQ(c.xyz[0].x(1), 1.297);

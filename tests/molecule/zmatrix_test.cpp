@@ -77,9 +77,7 @@ TEST(ZmatrixFile, RealMoleculesReadAndBuild) {
   const Zmat& z = w->zmat();
   EXPECT_EQ(z.title, "Water");
   ASSERT_EQ(z.NSATM, 3);
-  EXPECT_EQ(z.name(1), "OW");
-  EXPECT_EQ(z.JTYPE(3), 112);
-  EXPECT_EQ(z.IZ2(3), 2);
+  EXPECT_EQ(std::tuple(z.name(1), z.JTYPE(3), z.IZ2(3)), std::tuple("OW", 112, 2));
   EXPECT_DOUBLE_EQ(z.ANGF(3), 104.52 * kDeg);
   EXPECT_EQ(w->state().bndcom.NBND + w->state().angcom.NANG + w->state().dihcom.NDIH, 0);
   auto nma = readData("nma.z");
@@ -91,9 +89,7 @@ TEST(ZmatrixFile, RealMoleculesReadAndBuild) {
   EXPECT_EQ(m->zmat().ITYPE(1), -1);
   const Dihcom& d = m->state().dihcom;
   ASSERT_EQ(d.NVDIH, 1);
-  EXPECT_EQ(d.ID1(1), 2);
-  EXPECT_EQ(d.ITOR0(1), -1);
-  EXPECT_EQ(d.DDMX(1), -2.0);
+  EXPECT_EQ(std::tuple(d.ID1(1), d.ITOR0(1), d.DDMX(1)), std::tuple(2, -1, -2.0));
   EXPECT_NEAR(d.PHI[0](1), 180.0 * kDeg, 1e-12);
 }
 
@@ -234,12 +230,10 @@ TEST(ZmatrixSections, VariableBondRangesSinglesAndDependents) {
   const Bndcom& b = f.state().bndcom;
   ASSERT_EQ(b.NVBND, 8);
   for (int n = 1; n <= 4; ++n) EXPECT_EQ(b.IB1(n), 11 + n);  // 12..15
-  EXPECT_EQ(b.IB1(5), 9);
-  EXPECT_EQ(b.IB1(6), 16);
-  EXPECT_EQ(b.IB2(6), 15);
-  EXPECT_EQ(b.IBDEP(6), 2);  // follows the bond of atom 13
-  EXPECT_EQ(b.IB1(7), 17);
-  EXPECT_EQ(b.IB1(8), 3);  // "3 2": the range runs from 3 to max(3, 2)
+  // follows the bond of atom 13
+  // "3 2": the range runs from 3 to max(3, 2)
+  EXPECT_EQ(std::tuple(b.IB1(5), b.IB1(6), b.IB2(6), b.IBDEP(6), b.IB1(7), b.IB1(8)),
+            std::tuple(9, 16, 15, 2, 17, 3));
 }
 
 TEST(ZmatrixSections, RangesStartAtTheFirstAtomThatHasTheCoordinate) {

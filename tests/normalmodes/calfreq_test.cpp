@@ -2,6 +2,8 @@
 // rigid Z-matrices, the atom limit and the listing.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -89,9 +91,7 @@ angle 3 2 1 55 180 var
 TEST(Calfreq, SingleAtomHasThreeZeroModesAndOnlyTranslation) {
   const Analysis r = analyse("atom Ar 1 18 0.5 0.5 0.5 0 3.4 0.24\n");
   ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.w->ncoord, 3);
-  EXPECT_EQ(r.w->n0, 3);
-  EXPECT_EQ(r.w->nvib, 0);
+  EXPECT_EQ(std::tuple(r.w->ncoord, r.w->n0, r.w->nvib), std::tuple(3, 3, 0));
   for (int k = 0; k < 3; ++k) EXPECT_EQ(freq(r, k), 0.0);
   EXPECT_EQ(r.w->thermo.rotor, Rotor::Atom);
   EXPECT_EQ(r.w->thermo.srot, 0.0);
@@ -155,9 +155,7 @@ TEST(Calfreq, FullyRigidZmatrixLeavesOnlyTheRigidBodyModesBelowTheLimit) {
   for (const std::string& text : {water(""), test::nmdData("water_dummies.nmd")}) {
     const Analysis r = analyse(text);
     ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.w->sys.nRBond, 2);
-    EXPECT_EQ(r.w->sys.nRAngle, 1);
-    EXPECT_EQ(r.w->nvib, 0);
+    EXPECT_EQ(std::tuple(r.w->sys.nRBond, r.w->sys.nRAngle, r.w->nvib), std::tuple(2, 1, 0));
     for (int k = 0; k < 6; ++k) EXPECT_LT(magnitude(freq(r, k)), 20.0) << k;
     for (int k = 6; k < 9; ++k) EXPECT_GT(freq(r, k), 1.0e4) << k;
     EXPECT_EQ(r.listing.find(" Mode =    7"), std::string::npos);

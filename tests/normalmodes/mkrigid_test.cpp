@@ -1,6 +1,8 @@
 // Which Z-matrix coordinates become rigid terms, and the dummy-free renumbering.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <array>
 #include <memory>
 #include <numbers>
@@ -29,20 +31,15 @@ TEST(Rmdummy, DropsDummyAtomsAndRenumbersTheTermLists) {
   auto sys = std::make_unique<System>();
   rmdummy(*s, *sys);
   ASSERT_EQ(sys->n, 9);
-  EXPECT_EQ(sys->orig(1), 4);
-  EXPECT_EQ(sys->orig(9), 12);
-  EXPECT_EQ(sys->newIndex(3), 0);
-  EXPECT_EQ(sys->newIndex(5), 2);
-  EXPECT_EQ(sys->mol(6), 1);
-  EXPECT_EQ(sys->mol(7), 2);
+  EXPECT_EQ(std::tuple(sys->orig(1), sys->orig(9), sys->newIndex(3), sys->newIndex(5), sys->mol(6),
+                       sys->mol(7)),
+            std::tuple(4, 12, 0, 2, 1, 2));
   ASSERT_EQ(sys->nBond, 1);
   EXPECT_EQ(sys->bond[0].i, 3);  // atom 6 of the file
   EXPECT_EQ(sys->bond[0].j, 2);
   ASSERT_EQ(sys->nTorsion, 1);
-  EXPECT_EQ(sys->torsion[0].i, 3);
-  EXPECT_EQ(sys->torsion[0].j, 2);
-  EXPECT_EQ(sys->torsion[0].k, 1);
-  EXPECT_EQ(sys->torsion[0].l, 4);
+  EXPECT_EQ(std::tuple(sys->torsion[0].i, sys->torsion[0].j, sys->torsion[0].k, sys->torsion[0].l),
+            std::tuple(3, 2, 1, 4));
   // Intersolute pairs: 6 methanol atoms x 3 water atoms.
   EXPECT_EQ(sys->nXPair, 18);
   EXPECT_NEAR(sys->mass(1), 12.011, 1e-12);

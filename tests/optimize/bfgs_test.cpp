@@ -31,10 +31,8 @@ TEST_F(Bfgs, ZeroGradientAtTheStartReturnsAfterTheFirstLineSearch) {
   Recorder rec(f, 2);
   std::vector<double> x{2, -1};
   const Result r = run(rec, x);
-  EXPECT_EQ(r.error, OK);
-  EXPECT_EQ(r.iterations, 1);
-  EXPECT_EQ(r.functions, 2);  // the start and the one trial of the line search
-  EXPECT_EQ(r.gradients, 1);
+  // the start and the one trial of the line search
+  EXPECT_EQ(std::tuple(r.error, r.iterations, r.functions, r.gradients), std::tuple(OK, 1, 2, 1));
   EXPECT_EQ(x, (std::vector<double>{2, -1}));
   EXPECT_EQ(rec.points[1], rec.points[0]);
 }
@@ -51,9 +49,7 @@ TEST_F(Bfgs, OneVariableQuadraticTakesOneLineSearch) {
     std::vector<double> x{1000};
     const Result r = run(rec, x);
     EXPECT_EQ(visited(rec), trials);
-    EXPECT_EQ(r.iterations, 1);
-    EXPECT_EQ(x[0], 999.5);
-    EXPECT_EQ(r.value, 0.0);
+    EXPECT_EQ(std::tuple(r.iterations, x[0], r.value), std::tuple(1, 999.5, 0.0));
   }
 }
 

@@ -123,9 +123,7 @@ TEST_P(Local, RefusesTooManyVariablesAndJustEvaluatesNone) {
   Lambda g([](const double*) { return 42.0; });
   std::vector<double> none;
   const Result e = minimize(GetParam().method, g, problem(none), tight(), *ws_, io_);
-  EXPECT_EQ(e.error, OK);
-  EXPECT_EQ(e.value, 42.0);
-  EXPECT_EQ(e.functions, 1);
+  EXPECT_EQ(std::tuple(e.error, e.value, e.functions), std::tuple(OK, 42.0, 1));
 }
 
 std::string caseName(const ::testing::TestParamInfo<MethodCase>& info) {

@@ -31,10 +31,7 @@ TEST_F(Hooke, StepsStartAtRhoTimesTheVariableAndShrinkByRho) {
   std::vector<double> x{4};
   const Result r = run(rec, x, 1e-3);
   EXPECT_EQ(firstVisits(rec, 9), (std::vector<double>{4, 6, 2, 3, 5, 4.5, 3.5, 3.75, 4.25}));
-  EXPECT_EQ(r.iterations, 9);
-  EXPECT_EQ(r.functions, 19);
-  EXPECT_EQ(r.error, OK);
-  EXPECT_EQ(x[0], 4.0);
+  EXPECT_EQ(std::tuple(r.iterations, r.functions, r.error, x[0]), std::tuple(9, 19, OK, 4.0));
 
   for (double start : {0.0, -4.0}) {  // step rho at zero, |rho x| for negative x
     Recorder rec2(f, 1);
