@@ -83,12 +83,12 @@ def check(m, build_dir, geometry, sigma, tc):
 def main():
     build_dir = rc.args()[2]
     ok = True
-    for m, geometry, sigma, tc in ((nmcheck.water(), "nonlinear", 2, 25.0),
-                                   (nmcheck.carbon_dioxide(), "linear", 2, 100.0),
-                                   (nmcheck.argon(), "monatomic", 1, 25.0),
-                                   (nmcheck.ethane(), "nonlinear", 6, 76.85),
-                                   (nmcheck.peroxide(), "nonlinear", 2, -50.0)):
-        ok &= check(m, build_dir, geometry, sigma, tc)
+    for name, geometry, sigma, tc in (("water", "nonlinear", 2, 25.0),
+                                      ("carbon_dioxide", "linear", 2, 100.0),
+                                      ("argon", "monatomic", 1, 25.0),
+                                      ("ethane", "nonlinear", 6, 76.85),
+                                      ("hydrogen_peroxide", "nonlinear", 2, -50.0)):
+        ok &= check(nmcheck.molecule(name), build_dir, geometry, sigma, tc)
     sys.exit(0 if ok else 1)
 
 

@@ -107,25 +107,6 @@ def read_forcefield(path):
               torsions=read_torsions(records, first))
 
 
-def read_bangfil(path):
-  """Bond records (A2,1X,A2,2F10.4) up to a record blank in columns 1-2, then angle
-  records (A2,1X,A2,1X,A2,2X,2F10.3) up to the next such record."""
-  lines = read_lines(path)
-  bonds, angles, i = [], [], 0
-  while lines[i][0:2].strip():
-    r = lines[i]
-    bonds.append(dict(a=r[0:2], b=r[3:5], k=fortran_float(r[5:15], 4),
-                      r0=fortran_float(r[15:25], 4), sep=r[2]))
-    i += 1
-  i += 1
-  while i < len(lines) and lines[i][0:2].strip():
-    r = lines[i]
-    angles.append(dict(a=r[0:2], b=r[3:5], c=r[6:8], k=fortran_float(r[10:20], 3),
-                       t0=fortran_float(r[20:30], 3), gap=r[8:10]))
-    i += 1
-  return bonds, angles, lines[i + 1:] if i < len(lines) else []
-
-
 def paths(source_dir):
   d = os.path.join(source_dir, "data", "forcefield")
   return os.path.join(d, "opls-aa.par"), os.path.join(d, "opls-aa-bonded.par")
