@@ -34,13 +34,6 @@ PairSet chainPairs(int n, int first = 1) {
   return out;
 }
 
-TEST(Nbpair, ChainKeepsPairsThreeOrMoreBondsApart) {
-  HandSolute h;
-  h.chain(7);
-  nbpair(h.s, true);
-  EXPECT_EQ(pairs(h.s), chainPairs(7));
-}
-
 TEST(Nbpair, RingPathsTakeTheShortestSeparation) {
   // Five-membered ring: 1-4 one way round is 1-3 the other way: no pair at all.
   HandSolute five;

@@ -23,26 +23,6 @@ Vec3 randomPoint(std::mt19937_64& g, double span = 3.0) {
   return {u(g), u(g), u(g)};
 }
 
-// Difference of two angles folded into (-pi, pi].
-double angleDiff(double a, double b) {
-  return std::remainder(a - b, 2.0 * kPi);
-}
-
-TEST(Genatm, PlacedAtomHasTheRequestedBondAngleAndDihedral) {
-  std::mt19937_64 g(7);
-  std::uniform_real_distribution<double> r(0.5, 2.5), t(1.0 * kDeg, 179.0 * kDeg), p(-kPi, kPi);
-  for (int n = 0; n < 1000; ++n) {
-    const Vec3 a = randomPoint(g), b = randomPoint(g), c = randomPoint(g);
-    const double rr = r(g), tt = t(g), pp = p(g);
-    const Vec3 d = genatm(a, b, c, rr, tt, pp);
-    EXPECT_NEAR(distance(d, c), rr, 1e-12);
-    EXPECT_NEAR(bondAngle(d, c, b), tt, 1e-9);
-    // The dihedral is the same read in either direction.
-    EXPECT_NEAR(angleDiff(dihedral(d, c, b, a), pp), 0.0, 1e-8);
-    EXPECT_NEAR(angleDiff(dihedral(a, b, c, d), pp), 0.0, 1e-8);
-  }
-}
-
 TEST(Genatm, SignConventionAndCisPlacement) {
   // Viewed along B->C with A at the front pointing up (+y), D pointing along -z is a
   // clockwise turn of +90 degrees (the IUPAC sense).

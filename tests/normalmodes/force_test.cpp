@@ -138,27 +138,6 @@ pair 1 4 14
   EXPECT_NEAR(e.intra, 0.5 * (332.06 * 0.3 * -0.5 / r14 + lj), 1e-9);
 }
 
-TEST(Energy, DielectricScalesTheCoulombTermsOfBothPairKinds) {
-  const char* two = R"(
-atom A 1 8 0 0 0 -0.4 3.0 0.2
-atom B 2 1 1 0 0 0.4 0 0
-ter
-atom C 3 8 3 0 0 -0.4 3.0 0.2
-pair 1 2
-)";
-  auto s1 = stateFromNmd(two);
-  auto s4 = stateFromNmd(std::string(two) + "dielectric 4\n");
-  Sink none;
-  const Energies e1 = force(*systemOf(*s1), none, false);
-  const Energies e4 = force(*systemOf(*s4), none, false);
-  EXPECT_NEAR(e1.intra, 332.06 * -0.16 / 1.0, 1e-9);
-  EXPECT_NEAR(e4.intra, e1.intra / 4, 1e-9);
-  // Intersolute: O-O (Coulomb + LJ) and H-O (Coulomb only).
-  const double lj = 4 * 0.2 * (std::pow(1.0, 12) - std::pow(1.0, 6));  // sigma = r = 3
-  EXPECT_NEAR(e1.inter, 332.06 * (0.16 / 3 - 0.16 / 2) + lj, 1e-9);
-  EXPECT_NEAR(e4.inter, 332.06 * (0.16 / 3 - 0.16 / 2) / 4 + lj, 1e-9);
-}
-
 TEST(Energy, SoluteOneRestrictionKeepsOnlyPairsStartingInSoluteOne) {
   const char* three = R"(
 atom A 1 8 0 0 0 -0.4 3.0 0.2

@@ -83,27 +83,6 @@ TEST(Inertia, VeryLargeMoleculeIsStillANonlinearRotor) {
 const int kZ[3] = {8, 1, 1};
 const double kX[9] = {0, 0, 0, 0.9572, 0, 0, -0.239987, 0.926627, 0};
 
-TEST(Thermo, RotationAndTranslationAreConsistentWithTheirPartitionFunctions) {
-  ThermoSettings set;
-  set.sigma = 2;
-  const ThermoResult r = thermo(set, 0.0, nullptr, 0, 3, kX, kZ, nullptr);
-  EXPECT_EQ(r.rotor, Rotor::Nonlinear);
-  EXPECT_NEAR(r.srot, R * (std::log(r.qrot) + 1.5), 1e-9);
-  // The translational entropy formula is the Sackur-Tetrode value at 1 atm to the
-  // rounding of its constants (2.2868 and 2.3135): about 0.02 cal/mol-K.
-  EXPECT_NEAR(r.strans, R * (std::log(r.qtrans) + 2.5), 0.03);
-  EXPECT_NEAR(r.strans, 34.61, 0.02);  // water at 298.15 K
-  // Linear rotor: S = R ln Q + R with Q = kT / (sigma hc B).
-  const int zc[3] = {8, 6, 8};
-  const double co2[9] = {-1.16, 0, 0, 0, 0, 0, 1.16, 0, 0};
-  set.sigma = 2;
-  const ThermoResult l = thermo(set, 0.0, nullptr, 0, 3, co2, zc, nullptr);
-  EXPECT_EQ(l.rotor, Rotor::Linear);
-  EXPECT_NEAR(l.qrot, 298.15 / (2 * 1.438768970469153 * l.in.rot[1]), 1e-9);
-  EXPECT_NEAR(l.srot, R * std::log(l.qrot) + R, 1e-12);
-  EXPECT_DOUBLE_EQ(l.cvrot, R);
-}
-
 TEST(Thermo, HarmonicModesFollowTheQuantumFormulasAboveTheCutoff) {
   ThermoSettings set;
   set.cutoff = 100.0;

@@ -28,32 +28,6 @@ std::vector<std::string> withPrefix(const std::vector<std::string>& recs, const 
   return out;
 }
 
-TEST(Pdbout, AtomNamesCountTheAtomsWrittenBefore) {
-  WriterJob job(resultsData("dodecane.z"), pdbVariant("PDB  "));
-  const std::vector<std::string> atoms = withPrefix(written(job), "ATOM");
-  ASSERT_EQ(atoms.size(), 38u);
-  // the 36th atom: 35 = 1 x 35 + 0
-  EXPECT_EQ(std::tuple(atoms[0].substr(12, 4), atoms[11].substr(12, 4), atoms[34].substr(12, 4),
-                       atoms[35].substr(12, 4), atoms[37].substr(6, 5), atoms[37].substr(76, 2)),
-            std::tuple(" C00", " C0B", " H0Z", " H10", "   38", " H"));
-}
-
-TEST(Pdbout, TwoSolutesWithoutResidues) {
-  WriterJob job(resultsData("two_plain.z"), pdbVariant("PDB  "));
-  job.s.zmat.title = "  Indented title";
-  const std::vector<std::string> out = written(job);
-  EXPECT_EQ(out[0], "REMARK      Indented title              ");
-  EXPECT_EQ(out[1], "REMARK    Created by VEKA 4.9 June 15 Linux");
-  ASSERT_EQ(out.size(), 2u + 6 + 1 + 15 + 1);
-  EXPECT_EQ(out[8], "TER");
-  EXPECT_EQ(out.back(), "END");
-  EXPECT_EQ(out[2],
-            "ATOM      1  C00 UNK     1       0.000   0.000   0.000  1.00  0.00           C");
-  EXPECT_EQ(std::tuple(out[7].substr(0, 26), out[9].substr(0, 26), out[23].substr(0, 26)),
-            std::tuple("ATOM      6  H05 UNK     1", "ATOM      7  C06 UNK     2",
-                       "ATOM     21  H0K UNK     2"));
-}
-
 TEST(Pdbout, SolutesWithResiduesAreWrittenResidueByResidue) {
   WriterJob job(resultsData("two_residues.z"), pdbVariant("PDB  "));
   Zmat& z = job.s.zmat;
