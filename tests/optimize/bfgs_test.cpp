@@ -10,13 +10,6 @@
 namespace veka::opt::test {
 namespace {
 
-// The x values (one variable) at which the objective was evaluated.
-std::vector<double> visited(const Recorder& rec) {
-  std::vector<double> v;
-  for (const auto& p : rec.points) v.push_back(p[0]);
-  return v;
-}
-
 class Bfgs : public MinimizerTest {
  protected:
   Result run(Objective& f, std::vector<double>& x, double tol = 1e-5) {
@@ -25,57 +18,6 @@ class Bfgs : public MinimizerTest {
     return bfgs(f, problem(x), s, *ws_, io_);
   }
 };
-
-TEST_F(Bfgs, ZeroGradientAtTheStartReturnsAfterTheFirstLineSearch) {
-  Bowl f({1, 3}, {2, -1});
-  Recorder rec(f, 2);
-  std::vector<double> x{2, -1};
-  const Result r = run(rec, x);
-  // the start and the one trial of the line search
-  EXPECT_EQ(std::tuple(r.error, r.iterations, r.functions, r.gradients), std::tuple(OK, 1, 2, 1));
-  EXPECT_EQ(x, (std::vector<double>{2, -1}));
-  EXPECT_EQ(rec.points[1], rec.points[0]);
-}
-
-// f = c (x - 999.5)^2 from x = 1000, where the longest step is 10 and the first trial
-// is the steepest-descent step -2c (x - 999.5).
-TEST_F(Bfgs, OneVariableQuadraticTakesOneLineSearch) {
-  // c = 1/2: the first trial is the minimum and is accepted; c = 2: the first trial (998)
-  // overshoots and the parabola's minimum is the next trial.
-  for (const auto& [c, trials] : {std::pair{0.5, std::vector<double>{1000, 999.5}},
-                                  std::pair{2.0, std::vector<double>{1000, 998, 999.5}}}) {
-    Bowl f({c}, {999.5});
-    Recorder rec(f, 1);
-    std::vector<double> x{1000};
-    const Result r = run(rec, x);
-    EXPECT_EQ(visited(rec), trials);
-    EXPECT_EQ(std::tuple(r.iterations, x[0], r.value), std::tuple(1, 999.5, 0.0));
-  }
-}
-
-// Along the line the objective is the cubic -t + 100 t^3 (t = 1000 - x): the full step
-// fails, the parabola's step 1/200 is raised to a tenth of the last step, and the cubic
-// through the two failures is the objective itself, so the third trial is its minimum.
-TEST_F(Bfgs, BacktrackingUsesTheQuadraticThenTheCubicStep) {
-  Lambda f(
-      [](const double* x) {
-        const double t = 1000.0 - x[0];
-        return -t + 100.0 * t * t * t;
-      },
-      [](const double* x, double* g) {
-        const double t = 1000.0 - x[0];
-        g[0] = 1.0 - 300.0 * t * t;
-      });
-  Recorder rec(f, 1);
-  std::vector<double> x{1000};
-  run(rec, x);
-  const std::vector<double> v = visited(rec);
-  ASSERT_GE(v.size(), 4u);
-  EXPECT_EQ(v[1], 999.0);
-  EXPECT_NEAR(v[2], 999.9, 1e-12);
-  EXPECT_NEAR(v[3], 1000.0 - 1.0 / std::sqrt(300.0), 1e-9);
-  EXPECT_NEAR(x[0], 1000.0 - 1.0 / std::sqrt(300.0), 1e-6);
-}
 
 TEST_F(Bfgs, StepsAreLimitedToOneHundredthOfTheLargerOfLengthAndCount) {
   const struct {

@@ -41,20 +41,6 @@ TEST_F(Hooke, StepsStartAtRhoTimesTheVariableAndShrinkByRho) {
   }
 }
 
-// A pattern move jumps as far again along the last displacement and explores there
-// (the pattern point itself is not evaluated); a failed step is retried with the other
-// sign before the pattern continues.
-TEST_F(Hooke, PatternMovesAccelerateTowardsTheMinimum) {
-  Bowl f({1}, {10});
-  Recorder rec(f, 1);
-  std::vector<double> x{1};
-  const Result r = run(rec, x, 1e-8);
-  EXPECT_EQ(firstVisits(rec, 10),
-            (std::vector<double>{1, 1.5, 2.5, 4, 6, 8.5, 11.5, 10.5, 13, 12}));
-  EXPECT_NEAR(x[0], 10.0, 1e-7);
-  EXPECT_EQ(r.error, OK);
-}
-
 TEST_F(Hooke, TrialPointsAreClampedToTheBounds) {
   Bowl f({1, 1}, {5, -5});
   Recorder rec(f, 2);
