@@ -54,23 +54,6 @@ TEST(Entry, TwoOutputUnitsMayNotShareAFile) {
   EXPECT_NE(r.out.find("IOSTAT =           16"), std::string::npos) << r.out;
 }
 
-TEST(Entry, OptionsInCapitalsAndLongFormsSelectTheSameFiles) {
-  Job job(commandSection(), "Capital options\n");
-  std::vector<std::string> args{"700", "0", "0", "0", "0"};
-  for (const auto& a : job.fileArgs()) {
-    if (a == "-zm")
-      args.push_back("-ZMATRIX");
-    else if (a == "-pa")
-      args.push_back("-Parameters");
-    else if (a == "-ot")
-      args.push_back("-OT");
-    else
-      args.push_back(a);
-  }
-  runVeka(args, {}, job.dir());
-  EXPECT_NE(job.listing().find("Capital options"), std::string::npos);
-}
-
 TEST(Entry, EnvironmentVariablesWithQuotesNameTheFiles) {
   Job job(commandSection(), "Quoted environment\n");
   std::vector<std::string> args{"700", "0", "0", "0", "0"};
