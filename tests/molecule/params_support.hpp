@@ -42,7 +42,6 @@ struct ParamsFixture {
     s.io.output.flush();
     return readFile(dir.file("out.lst"));
   }
-  std::vector<std::string> listingLines() { return lines(listing()); }
   // Runs f, which must stop the run; returns the message.
   template <class F>
   std::string stop(F&& f) {

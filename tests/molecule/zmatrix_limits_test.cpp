@@ -70,6 +70,9 @@ TEST(ZmatrixLimits, OneRecordPastEachCapacityStops) {
        "ANG ARRAY OVERFLOWS IN ZSTART - REDIMENSION"},
       {chain(1300) + sections({{6, "   4-1203\n"}}), chain(1300) + sections({{6, "   4-1204\n"}}),
        "DIHEDRAL ARRAY OVERLOW IN ZSTART"},
+      {chain(10) + sections({{6, repeat("FLIP   5 120\n", MAXFLP)}}),
+       chain(10) + sections({{6, repeat("FLIP   5 120\n", MAXFLP + 1)}}),
+       "FLIP ARRAY OVERFLOWS IN ZSTART - REDIMENSION"},
       {chain(10) + sections({{8, repeat(excl, 50)}}), chain(10) + sections({{8, repeat(excl, 51)}}),
        "ID Array Overflow in NBPAIR"},
   };
