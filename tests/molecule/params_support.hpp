@@ -134,14 +134,4 @@ struct ParamsFixture {
   }
 };
 
-inline bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-inline int countOf(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (std::size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) ++n;
-  return n;
-}
-
 }  // namespace veka::test

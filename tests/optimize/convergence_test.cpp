@@ -1,7 +1,6 @@
 // Every local minimiser on analytic problems with known minima, from displaced starts.
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -90,24 +89,6 @@ TEST_P(Local, RosenbrockTenDimensionsInDriverCycles) {
   const Result r = cycles(GetParam().method, f, problem(x), tight(), *ws_, io_);
   EXPECT_LT(maxError(x, std::vector<double>(10, 1.0)), GetParam().xtol);
   EXPECT_LT(r.value, 1e-9);
-}
-
-TEST_P(Local, TorsionProfileEndsInOneOfItsWells) {
-  const std::vector<double> minima = Torsion::minima();
-  ASSERT_EQ(minima.size(), 3u);
-  for (double start : {0.6, 2.5, -1.4, 1.5, -2.0}) {
-    Torsion f;
-    std::vector<double> x{start};
-    const double f0 = f.value(x.data());
-    run(f, x, tight());
-    double nearest = 1e9;
-    for (double m : minima) {
-      const double d = std::remainder(x[0] - m, 2.0 * std::numbers::pi);
-      nearest = std::min(nearest, std::abs(d));
-    }
-    EXPECT_LT(nearest, 10 * GetParam().xtol) << "start " << start << " end " << x[0];
-    EXPECT_LT(f.value(x.data()), f0);
-  }
 }
 
 TEST_P(Local, RefusesTooManyVariablesAndJustEvaluatesNone) {

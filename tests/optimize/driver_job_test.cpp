@@ -21,33 +21,8 @@ std::string section(const std::string& method = "BFGS ", double ftol = 0.001,
   return commandSection(more);
 }
 
-int count(const std::string& text, const std::string& line) {
-  int n = 0;
-  for (const std::string& l : lines(text)) n += l == line;
-  return n;
-}
 bool has(const std::string& text, const std::string& line) {
-  return count(text, line) > 0;
-}
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-// The line that starts with `head`, or "".
-std::string lineStarting(const std::string& text, const std::string& head) {
-  for (const std::string& l : lines(text))
-    if (l.rfind(head, 0) == 0) return l;
-  return "";
-}
-std::vector<double> numbers(const std::string& line) {
-  std::istringstream in(line);
-  std::vector<double> v;
-  std::string w;
-  while (in >> w) {
-    char* end = nullptr;
-    const double d = std::strtod(w.c_str(), &end);
-    if (end && *end == '\0') v.push_back(d);
-  }
-  return v;
+  return countLines(text, line) > 0;
 }
 
 const char* kRule = " +-------------------------------------------------+";
@@ -98,10 +73,10 @@ TEST(OptimiserJob, OneCycleAskedGivesTwoAndReportsNonConvergence) {
   Job job(section("SIMPL"), optData("butane_anti.z"));
   ASSERT_EQ(job.run("200", "1").status, 0);
   const std::string l = job.listing();
-  EXPECT_EQ(count(l, " |   Optimization Cycle =    1                      |"), 1) << l;
-  EXPECT_EQ(count(l, " |   Optimization Cycle =    2                      |"), 1);
+  EXPECT_EQ(countLines(l, " |   Optimization Cycle =    1                      |"), 1) << l;
+  EXPECT_EQ(countLines(l, " |   Optimization Cycle =    2                      |"), 1);
   EXPECT_FALSE(contains(l, "Optimization Cycle =    3"));
-  EXPECT_EQ(count(l, kRule), 4);
+  EXPECT_EQ(countLines(l, kRule), 4);
   EXPECT_TRUE(has(l,
                   " Exited after     2 cycles in optimizer without converging to  0.001000"
                   " kcal/mol. Resubmit."));
@@ -235,18 +210,6 @@ TEST(OptimiserJob, BondScanTableAndUnknownScanType) {
   ASSERT_EQ(bad.run("300", "2", "0.01", "5.0", "3.0").status, 0);
   EXPECT_TRUE(contains(bad.listing(), "INVALID SCAN TYPE")) << bad.listing();
   EXPECT_TRUE(scanRows(readFile(bad.file("sum.txt"))).empty());
-}
-
-// Frequencies listed after " Frequencies -----" at the end of the listing.
-std::vector<double> finalFrequencies(const std::string& listing) {
-  const std::size_t at = listing.rfind(" Frequencies -----");
-  std::vector<double> f;
-  if (at == std::string::npos) return f;
-  for (const std::string& l : lines(listing.substr(listing.find('\n', at) + 1))) {
-    if (l.rfind("total CPU", 0) == 0) break;
-    for (double v : numbers(l)) f.push_back(v);
-  }
-  return f;
 }
 
 TEST(OptimiserJob, NormalModesOfTheOptimisedStructure) {

@@ -92,4 +92,48 @@ std::vector<std::string> lines(const std::string& text) {
   return out;
 }
 
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+int countOf(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (std::size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) ++n;
+  return n;
+}
+
+int countLines(const std::string& text, const std::string& line) {
+  int n = 0;
+  for (const std::string& l : lines(text)) n += l == line;
+  return n;
+}
+
+std::string lineStarting(const std::string& text, const std::string& head) {
+  for (const std::string& l : lines(text))
+    if (l.rfind(head, 0) == 0) return l;
+  return "";
+}
+
+std::vector<double> numbers(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<double> v;
+  for (std::string w; in >> w;) {
+    char* end = nullptr;
+    const double d = std::strtod(w.c_str(), &end);
+    if (end && *end == '\0') v.push_back(d);
+  }
+  return v;
+}
+
+std::vector<double> finalFrequencies(const std::string& listing) {
+  const std::size_t at = listing.rfind(" Frequencies -----");
+  std::vector<double> f;
+  if (at == std::string::npos) return f;
+  for (const std::string& l : lines(listing.substr(listing.find('\n', at) + 1))) {
+    if (l.rfind("total CPU", 0) == 0) break;
+    for (double v : numbers(l)) f.push_back(v);
+  }
+  return f;
+}
+
 }  // namespace veka::test
