@@ -12,15 +12,25 @@
 //   energy NAME VALUE                        (bond angle torsion coul14 lj14 coul lj
 //                                             intercoul interlj total)
 //
-// Usage: energy_tool <solute file>
+// With --optimise it first optimises the solutes (run mode 2, BFGS, FTOL 1e-6, at most 50
+// cycles) and writes the model at the optimised geometry, leaving out bonds and angles
+// between two solutes, then the distance restraints and the optimised energy:
+//
+//   restraint I J R0 K                       (reference state)
+//   energy total E
+//
+// Usage: energy_tool <solute file> [--optimise]
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 #include <string>
 
 #include "energy/eintra.hpp"
 #include "energy/xxpot.hpp"
 #include "gas_job.hpp"
 #include "model_dump.hpp"
+#include "optimize/driver.hpp"
+#include "optimize/driver_fixture.hpp"
 
 namespace {
 
@@ -56,17 +66,36 @@ void writeEnergies(State& s) {
   for (int k = 0; k < 10; ++k) std::printf("energy %s %.12f\n", names[k], rows[k]);
 }
 
+void writeOptimised(State& s) {
+  s.config.MXCON = 50;
+  if (!veka::optmiz(s)) throw std::runtime_error("the optimisation was refused");
+  veka::test::writeModel(s, true);
+  const auto& r = s.nbcon;
+  for (int n = 1; n <= r.NBC; ++n)
+    if (r.IBC(n) != 9999 && r.JBC(n) != 9999 && r.RBC0(n) >= 0.0)
+      std::printf("restraint %d %d %.12g %.12g\n", r.IBC(n), r.JBC(n), r.RBC0(n), r.PBC1(n));
+  std::printf("energy total %.12f\n", s.energy.EOLD);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: energy_tool <solute file>\n");
+  const bool optimise = argc == 3 && std::string(argv[2]) == "--optimise";
+  if (argc != 2 && !optimise) {
+    std::fprintf(stderr, "usage: energy_tool <solute file> [--optimise]\n");
     return 2;
   }
   try {
-    veka::test::GasJob job(veka::test::readFile(argv[1]));
-    veka::test::writeModel(job.state(), false);
-    writeEnergies(job.state());
+    veka::test::GasJob::Options o;
+    if (optimise)
+      o.records = {{6, veka::test::record6("BFGS ", 1e-6)}}, o.runMode = 2, o.listLevel = 1;
+    veka::test::GasJob job(veka::test::readFile(argv[1]), o);
+    if (optimise) {
+      writeOptimised(job.state());
+    } else {
+      veka::test::writeModel(job.state(), false);
+      writeEnergies(job.state());
+    }
   } catch (const veka::Stop&) {
     std::fprintf(stderr, "the set-up stopped\n");
     return 1;

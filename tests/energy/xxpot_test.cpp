@@ -27,13 +27,26 @@ struct Three : HandSolute {
   }
 };
 
-TEST(Restraints, PositionUsesEachStatesCoordinates) {
-  Three t;
-  t.restraint(2, 9999, 2.0, 1.0, 1.0, 2.0);  // atom 2 to (1, 1, 2), k = 2
-  const auto e = restraintEnergies(t.s);
-  EXPECT_NEAR(e[0], 2.0 * (4 + 1 + 4), 1e-12);
-  EXPECT_NEAR(e[1], 2.0 * (6.25 + 1 + 4), 1e-12);
-  EXPECT_NEAR(e[2], 2.0 * (1 + 1 + 4), 1e-12);
+TEST(Restraints, EachKindInEachState) {
+  // Atom 2 lies 3, 3.5 and 2 A from atom 1 in the three states.
+  const struct {
+    int i, j;
+    double r0, p1, p2, p3, e[3];
+  } cases[] = {
+      {2, 9999, 2.0, 1.0, 1.0, 2.0, {18.0, 22.5, 12.0}},  // position: each state's coordinates
+      {1, 2, 2.5, 10.0, 20.0, 30.0, {2.5, 20.0, 7.5}},    // distance: each state's constant
+      {1, 2, -1.0, 2.0, 2.8, 5.0, {0.2, 0.0, 0.0}},       // flat-bottomed: the reference only
+      {1, 2, -1.0, 2.0, 3.5, 5.0, {0.0, 0.0, 0.0}},       // inside the bounds
+      {1, 2, -1.0, 3.0, 3.5, 5.0, {0.0, 0.0, 0.0}},       // exactly at the lower bound
+      {1, 2, -1.0, 3.2, 3.5, 5.0, {0.2, 0.0, 0.0}},
+  };
+  for (const auto& c : cases) {
+    Three t;
+    t.restraint(c.i, c.j, c.r0, c.p1, c.p2, c.p3);
+    const auto e = restraintEnergies(t.s);
+    for (int k = 0; k < 3; ++k)
+      EXPECT_NEAR(e[k], c.e[k], 1e-12) << c.i << " " << c.r0 << " " << c.p2;
+  }
 }
 
 TEST(Restraints, CentroidOnTheReferenceInAllSums) {
@@ -47,30 +60,6 @@ TEST(Restraints, CentroidOnTheReferenceInAllSums) {
   for (double e : restraintEnergies(t.s)) EXPECT_NEAR(e, 3.0 * (0.25 + 1 + 1), 1e-12);
   t.s.nbcon.PBC1(1) = 0.7;  // int(P1) = 0: no term
   for (double e : restraintEnergies(t.s)) EXPECT_EQ(e, 0.0);
-}
-
-TEST(Restraints, DistanceTakesTheForceConstantOfEachState) {
-  Three t;
-  t.restraint(1, 2, 2.5, 10.0, 20.0, 30.0);
-  const auto e = restraintEnergies(t.s);
-  EXPECT_NEAR(e[0], 10.0 * 0.25, 1e-12);
-  EXPECT_NEAR(e[1], 20.0 * 1.0, 1e-12);
-  EXPECT_NEAR(e[2], 30.0 * 0.25, 1e-12);
-}
-
-TEST(Restraints, FlatBottomOnTheReferenceOnly) {
-  Three t;  // r(1, 2) = 3 in the reference state
-  t.restraint(1, 2, -1.0, 2.0, 2.8, 5.0);
-  auto e = restraintEnergies(t.s);
-  EXPECT_NEAR(e[0], 5.0 * 0.04, 1e-12);
-  EXPECT_EQ(e[1], 0.0);
-  EXPECT_EQ(e[2], 0.0);
-  t.s.nbcon.PBC2(1) = 3.5;  // inside the bounds
-  EXPECT_EQ(restraintEnergies(t.s)[0], 0.0);
-  t.s.nbcon.PBC1(1) = 3.0;  // exactly at the lower bound: (r - P1)^2 = 0
-  EXPECT_EQ(restraintEnergies(t.s)[0], 0.0);
-  t.s.nbcon.PBC1(1) = 3.2;
-  EXPECT_NEAR(restraintEnergies(t.s)[0], 5.0 * 0.04, 1e-12);
 }
 
 TEST(Restraints, TypeFiveHundredDihedral) {

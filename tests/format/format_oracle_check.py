@@ -8,43 +8,34 @@ Arguments: <veka binary> <source dir> <build dir>. Exit status 77 without gfortr
 
 import filecmp
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import refcheck as rc  # noqa: E402
 
 
 def main():
-    source = sys.argv[2]
-    build = sys.argv[3]
-    if not shutil.which("gfortran") and not os.path.exists("/usr/bin/gfortran"):
-        print("gfortran not installed: skipped")
-        return 77
+    _, source, _ = rc.args()
+    rc.need_program("gfortran")
     committed = os.path.join(source, "tests", "format", "data")
-    os.makedirs(build, exist_ok=True)
-    with tempfile.TemporaryDirectory(dir=build) as out:
-        tool = os.path.join(source, "tools", "format_oracle.py")
-        r = subprocess.run([sys.executable, tool, "--out", out])
-        if r.returncode == 77:
-            return 77
-        if r.returncode != 0:
-            print("format_oracle.py failed with status", r.returncode)
-            return 1
+    with rc.workdir() as out:
+        r = subprocess.run([sys.executable, os.path.join(source, "tools", "format_oracle.py"),
+                            "--out", out])
+        if r.returncode:
+            print("format_oracle.py ended with status", r.returncode)
+            return rc.SKIP if r.returncode == rc.SKIP else 1
         names = sorted(n for n in os.listdir(out) if n.endswith(".txt"))
-        if names != sorted(n for n in os.listdir(committed) if n.endswith(".txt")):
-            print("table files differ:", names)
-            return 1
-        bad = [n for n in names if not filecmp.cmp(os.path.join(out, n),
-                                                   os.path.join(committed, n), shallow=False)]
-        for n in bad:
-            d = subprocess.run(["diff", os.path.join(committed, n), os.path.join(out, n)],
-                               capture_output=True, text=True).stdout.splitlines()
-            print("\n".join(d[:40]))
-        if bad:
-            print("tables differ from what gfortran gives now:", ", ".join(bad))
-            return 1
-    print("gfortran tables reproduced:", ", ".join(names))
-    return 0
+        c = rc.Checks("format_oracle")
+        c.check(names == sorted(n for n in os.listdir(committed) if n.endswith(".txt")),
+                "table files differ: %s" % names)
+        for n in names:
+            same = filecmp.cmp(os.path.join(out, n), os.path.join(committed, n), shallow=False)
+            if not same:
+                print(subprocess.run(["diff", os.path.join(committed, n), os.path.join(out, n)],
+                                     capture_output=True, text=True).stdout[:4000])
+            c.check(same, "%s differs from what gfortran gives now" % n)
+        return c.finish()
 
 
 if __name__ == "__main__":

@@ -61,30 +61,15 @@ TEST(RecordReader, CharacterFieldsKeepTheRightmostColumnsOfAWiderField) {
   EXPECT_EQ(RecordReader("ab").A<3>(8), "   ");
 }
 
-TEST(RecordReader, IntegersIgnoreBlanksAndMustFitThirtyTwoBits) {
-  EXPECT_EQ(RecordReader(" 1 2 3").I(6), 123);
-  EXPECT_EQ(RecordReader("- 5").I(3), -5);
-  EXPECT_EQ(RecordReader("2147483647").I(10), 2147483647);
-  EXPECT_EQ(RecordReader("-2147483648").I(11), -2147483647 - 1);
-  EXPECT_EQ(RecordReader("+0").I(2), 0);
-  int v = 99;
-  for (const char* bad : {"+", " - ", "1-", "1.0", "1e2", "12a", "1,2", "1\t2", "--1"}) {
-    EXPECT_FALSE(parseInteger(bad, v)) << bad;
-  }
-  EXPECT_FALSE(parseInteger("2147483648", v));
-  EXPECT_FALSE(parseInteger("-2147483649", v));
-  EXPECT_FALSE(parseInteger("99999999999999999999999", v));
-  EXPECT_EQ(v, 99);  // a refused field leaves the value alone
-}
+// Integer and real fields of every width are read as gfortran reads them (oracle_test.cpp,
+// read_fields.txt); these tests take the forms and limits its tables do not reach.
 
-TEST(RecordReader, RealsTakeImpliedDecimalsOnlyWithoutAPoint) {
-  EXPECT_DOUBLE_EQ(RecordReader("1234").F(4, 2), 12.34);
-  EXPECT_DOUBLE_EQ(RecordReader("12.34").F(5, 0), 12.34);
-  EXPECT_DOUBLE_EQ(RecordReader("  15E2").F(6, 1), 150.0);
-  EXPECT_DOUBLE_EQ(RecordReader("12345").F(5, 12), 1.2345e-8);
-  EXPECT_DOUBLE_EQ(RecordReader("5").F(1, 1), 0.5);
-  EXPECT_DOUBLE_EQ(RecordReader("-3.").F(3, 4), -3.0);
-  EXPECT_DOUBLE_EQ(RecordReader(".5").F(2, 3), 0.5);
+TEST(RecordReader, RefusedNumbersLeaveTheValueAlone) {
+  int i = 99;
+  for (const char* bad : {"2147483648", "-2147483649", "99999999999999999999999", "1.0", "1e2"})
+    EXPECT_FALSE(parseInteger(bad, i)) << bad;
+  EXPECT_EQ(i, 99);
+  EXPECT_EQ(RecordReader("-2147483648").I(11), -2147483647 - 1);
 }
 
 TEST(RecordReader, RealExponentsTakeEveryForm) {
@@ -98,13 +83,8 @@ TEST(RecordReader, RealExponentsTakeEveryForm) {
 
 TEST(RecordReader, RealsRejectWhatIsNotANumberAndWhatDoesNotFit) {
   double v = 7.0;
-  for (const char* bad :
-       {"+",      "-",     ".",     "-.",       "E5",      ".E5",      "--1",
-        "+-1",    "1.2.3", "1.5E",  "1.5E+",    "1.5+",    "1.5E3E3",  "1.5E3.0",
-        "1.5+-3", "1x",    "nan",   "NaN",      "Inf",     "infinity", "-Infinity",
-        "1,5",    "1\t5",  "1E999", "-1.8E308", "1E10000", "1E-10000", "0E10000"}) {
+  for (const char* bad : {"1.5E", "1.5+", "1.5E3E3", "infinity", "-1.8E308", "1E-10000", "0E10000"})
     EXPECT_FALSE(parseReal(bad, 0, v)) << bad;
-  }
   EXPECT_EQ(v, 7.0);
   // The exponent limit applies after the implied decimals.
   EXPECT_FALSE(parseReal("0E10001", 0, v));

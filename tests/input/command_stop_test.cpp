@@ -85,3 +85,27 @@ TEST(CommandSectionStops, ShortFileAndBadFieldAreInputErrorsNamingTheRecord) {
 
 }  // namespace
 }  // namespace veka::test
+
+namespace veka::test {
+namespace {
+
+TEST(CommandSectionStops, ModelsThisBuildDoesNotProvideAreRefusedAfterTheBanner) {
+  const std::pair<std::map<int, std::string>, std::string> cases[] = {
+      {{{2, "AM1 CM1A 1.00  0  0  0"}},
+       "*** Semi-empirical QM solutes (AM1 ) are not available in this build of VEKA - Aborted"},
+      {{{1, "GBSA     0.0000"}},
+       "*** The GB/SA continuum model is not available in this build of VEKA - Aborted"},
+      {{{32, "   12.0000   12.0000  100.0000   1"}},
+       "*** Ewald sums are not available in this build of VEKA - Aborted"},
+  };
+  for (const auto& [records, message] : cases) {
+    Job job(commandSection(records));
+    const RunResult r = job.run("700");
+    EXPECT_EQ(r.status, 255) << message;
+    EXPECT_EQ(r.err, " " + message + "\n");
+    EXPECT_NE(job.listing().find("VEKA  4.9"), std::string::npos) << message;
+  }
+}
+
+}  // namespace
+}  // namespace veka::test

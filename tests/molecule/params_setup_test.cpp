@@ -19,17 +19,7 @@ struct ButaneSetup : ParamsFixture {
     solute(types);
     for (auto [i, j] : {std::pair{2, 1}, {3, 2}, {4, 3}}) bond(i, j);
     s.bndcom.NVBND = 3;
-    for (auto [h, c] : {std::pair{5, 1},
-                        {6, 1},
-                        {7, 1},
-                        {8, 2},
-                        {9, 2},
-                        {10, 3},
-                        {11, 3},
-                        {12, 4},
-                        {13, 4},
-                        {14, 4}})
-      bond(h, c);
+    for (auto [h, c] : pairs("5-1 6-1 7-1 8-2 9-2 10-3 11-3 12-4 13-4 14-4")) bond(h, c);
     angle(3, 2, 1);
     angle(4, 3, 2);
     s.angcom.NVANG = 2;
@@ -46,10 +36,10 @@ TEST(ParamsSetup, ButaneGetsEveryParameterAndTheListings) {
   const State& s = f.s;
   EXPECT_EQ(s.potpar.NSLOT, 14);
   EXPECT_NEAR(s.potpar.CHG(1), 4 * -0.18 + 10 * 0.06, 1e-12);
-  EXPECT_EQ(s.covnbr.NNEB(2), 4);
-  EXPECT_EQ(s.angcom.NANG, 24);  // six at each carbon
-  EXPECT_EQ(s.dihcom.NDIH, 18);  // about C2-C3 and about C3-C4, which carries atom 4
-  EXPECT_EQ(s.dihcom.ITOR0(1), 2);
+  // six at each carbon
+  // about C2-C3 and about C3-C4, which carries atom 4
+  EXPECT_EQ(std::tuple(s.covnbr.NNEB(2), s.angcom.NANG, s.dihcom.NDIH, s.dihcom.ITOR0(1)),
+            std::tuple(4, 24, 18, 2));
   EXPECT_DOUBLE_EQ(s.dihcom.DDIH(1), 15.0 * s.misc.DTORAD);
   for (int n = 2; n <= s.dihcom.NDIH; ++n) {
     const bool hh =

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "molecule/bonded.hpp"
 #include "molecule/params.hpp"
 #include "support/run.hpp"
+#include "support/stop.hpp"
 
 namespace veka::test {
 
@@ -40,7 +42,11 @@ struct ParamsFixture {
     s.io.output.flush();
     return readFile(dir.file("out.lst"));
   }
-  std::vector<std::string> listingLines() { return lines(listing()); }
+  // Runs f, which must stop the run; returns the message.
+  template <class F>
+  std::string stop(F&& f) {
+    return stopMessage([&] { return listing(); }, f);
+  }
 
   // One solute molecule of atoms with (reference, final) types; final 0 = unchanged.
   void solute(const std::vector<std::pair<int, int>>& types) {
@@ -66,6 +72,16 @@ struct ParamsFixture {
       s.zmat.last(m) = lastAtoms[static_cast<std::size_t>(m - 1)];
       first = s.zmat.last(m) + 1;
     }
+  }
+  // Covalent neighbours from bonds written "1-2 2-3 ..." (each bond once).
+  void neighbours(const std::string& bonds) { neighbours(pairs(bonds)); }
+  static std::vector<std::pair<int, int>> pairs(const std::string& text) {
+    std::vector<std::pair<int, int>> out;
+    std::istringstream in(text);
+    int a = 0, b = 0;
+    char dash = 0;
+    while (in >> a >> dash >> b) out.emplace_back(a, b);
+    return out;
   }
   // Covalent neighbours from a list of bonds (each bond once).
   void neighbours(const std::vector<std::pair<int, int>>& bonds) {
@@ -117,15 +133,5 @@ struct ParamsFixture {
     s.geom.RC2 = rc2;
   }
 };
-
-inline bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-inline int countOf(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (std::size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) ++n;
-  return n;
-}
 
 }  // namespace veka::test

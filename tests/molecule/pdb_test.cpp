@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "molecule/geometry.hpp"
@@ -21,7 +22,6 @@ namespace veka {
 namespace {
 
 using test::SoluteFile;
-using test::stopMessage;
 
 std::unique_ptr<SoluteFile> readPdb(const std::string& text, bool params = false,
                                     int listLevel = 0) {
@@ -41,20 +41,15 @@ std::string atomRecord(const char* rec, int serial, const char* name, double x, 
 }
 
 TEST(ElementFromName, OrganicNamesTwoLetterSymbolsAndFailures) {
-  struct Case {
-    const char* name;
-    int z;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, int> cases[] = {
       {"C1 ", 6},  {"CA ", 6}, {"Ca ", 20}, {"CL1", 17}, {"Cl2", 17}, {"BR ", 35}, {"Br1", 35},
       {"B1 ", 5},  {"HG1", 1}, {"1HB", 1},  {" O1", 8},  {"NA ", 7},  {"Na+", 11}, {"ZN ", 30},
       {"MG ", 12}, {"FE ", 9}, {"Fe ", 26}, {"Es ", 99}, {"Hx1", 1},  {"h2 ", 1},  {"Q1 ", 0},
       {"X  ", 0},  {"   ", 0}, {"12 ", 0},  {"*C ", 0},
   };
-  for (const Case& c : cases) EXPECT_EQ(elementFromName(c.name), c.z) << c.name;
-  EXPECT_EQ(elementSymbol(17), "Cl");
-  EXPECT_EQ(elementSymbol(99), "Es");
-  EXPECT_EQ(elementSymbol(100), "");
+  for (const auto& [name, z] : cases) EXPECT_EQ(elementFromName(name), z) << name;
+  EXPECT_EQ(std::tuple(elementSymbol(17), elementSymbol(99), elementSymbol(100)),
+            std::tuple("Cl", "Es", ""));
 }
 
 TEST(PdbLayout, StandardLayoutWithTypeRecords) {
@@ -62,18 +57,12 @@ TEST(PdbLayout, StandardLayoutWithTypeRecords) {
   readSolutes(f->state(), 5);
   const Zmat& z = f->zmat();
   ASSERT_EQ(z.NSATM, 17);
-  EXPECT_EQ(z.NSOLUT, 1);
-  EXPECT_EQ(z.last(1), 17);
-  EXPECT_EQ(z.title, "    NEOPENTANE");  // COMPND replaces the first record's title
-  EXPECT_EQ(z.name(1), "C1");
-  EXPECT_EQ(z.name(15), "H10");
-  EXPECT_EQ(z.resName(3), "UNK");
-  EXPECT_EQ(z.resTable(1), "UNK");
-  EXPECT_EQ(z.ITYPE(1), 86);
-  EXPECT_EQ(z.ITYPE(17), 81);
-  EXPECT_EQ(z.JTYPE(1), 186);
-  EXPECT_EQ(z.JTYPE(17), 181);
-  EXPECT_EQ(f->state().potpar.NATI(6), 1);
+  EXPECT_EQ(std::tuple(z.NSOLUT, z.last(1), z.ITYPE(1), z.ITYPE(17), z.JTYPE(1), z.JTYPE(17),
+                       f->state().potpar.NATI(6)),
+            std::tuple(1, 17, 86, 81, 186, 181, 1));
+  // COMPND replaces the first record's title
+  EXPECT_EQ(std::tuple(z.title, z.name(1), z.name(15), z.resName(3), z.resTable(1)),
+            std::tuple("    NEOPENTANE", "C1", "H10", "UNK", "UNK"));
   EXPECT_FALSE(f->state().potpar.soluteParamsRead);
   const Solcor& c = f->state().solcor;
   EXPECT_DOUBLE_EQ(c.xyz[0].x(1), 1.297);
@@ -84,24 +73,20 @@ TEST(PdbLayout, StandardLayoutWithTypeRecords) {
   EXPECT_NE(listing.find("\n ATOM      1  C1  UNK     1       1.297"), std::string::npos);
 }
 
-TEST(PdbLayout, TerDoesNotSplitAndListingLevelThreeIsQuiet) {
+TEST(PdbLayout, TerDoesNotSplitQuietListingAndNoFinalTypes) {
   const std::string text = "REMARK    two fragments\n" + atomRecord("ATOM", 1, "O", 0, 0, 0) +
                            atomRecord("ATOM", 2, "H1", 0.96, 0, 0) + "TER\n" +
                            atomRecord("HETATM", 3, "CL", 4, 0, 0) + "END\n";
   auto f = readPdb(text, false, 3);
-  EXPECT_EQ(f->zmat().NSOLUT, 1);
-  EXPECT_EQ(f->zmat().NSATM, 3);
-  EXPECT_EQ(f->state().potpar.NATI(3), 17);
-  EXPECT_EQ(f->zmat().ITYPE(2), 0);  // no type records: all types 0
+  // No type records: all types 0.
+  EXPECT_EQ(
+      std::tuple(f->zmat().NSOLUT, f->zmat().NSATM, f->state().potpar.NATI(3), f->zmat().ITYPE(2)),
+      std::tuple(1, 3, 17, 0));
   EXPECT_EQ(f->listing().find("ATOM"), std::string::npos);
-}
-
-TEST(PdbLayout, BlankRecordAfterReferenceTypesMeansNoFinalTypes) {
-  const std::string text = atomRecord("ATOM", 1, "C", 0, 0, 0) +
-                           atomRecord("ATOM", 2, "O", 1.2, 0, 0) + "END\n 80 81\n\n180181\n";
-  auto f = readPdb(text);
-  EXPECT_EQ(f->zmat().ITYPE(2), 81);
-  EXPECT_EQ(f->zmat().JTYPE(1), 0);
+  // A blank record after the reference types means no final types.
+  auto g = readPdb(atomRecord("ATOM", 1, "C", 0, 0, 0) + atomRecord("ATOM", 2, "O", 1.2, 0, 0) +
+                   "END\n 80 81\n\n180181\n");
+  EXPECT_EQ(std::pair(g->zmat().ITYPE(2), g->zmat().JTYPE(1)), std::pair(81, 0));
 }
 
 TEST(PdbLayout, ParameterLayoutGivesEachAtomItsOwnSlot) {
@@ -111,16 +96,15 @@ TEST(PdbLayout, ParameterLayoutGivesEachAtomItsOwnSlot) {
   const Potpar& p = f->state().potpar;
   ASSERT_EQ(f->zmat().NSATM, 6);
   EXPECT_EQ(f->zmat().name(2), "O1");
-  EXPECT_TRUE(p.soluteParamsRead);
-  EXPECT_EQ(p.NSLOT, 6);
-  for (int st = 0; st < 3; ++st) EXPECT_EQ(p.slot[static_cast<std::size_t>(st)](4), 4);
+  EXPECT_EQ(std::tuple(p.soluteParamsRead, p.NSLOT, p.slot[0](4), p.slot[1](4), p.slot[2](4),
+                       p.NAT[2](6)),
+            std::tuple(true, 6, 4, 4, 4, 1));
   EXPECT_DOUBLE_EQ(p.Q(2), -0.683 * 18.222513547806734);
   EXPECT_NEAR(p.A(2), std::sqrt(4.0 * 0.17 * std::pow(3.12, 12)), 1e-9);
   EXPECT_NEAR(p.C(2), std::sqrt(4.0 * 0.17 * std::pow(3.12, 6)), 1e-12);
   EXPECT_DOUBLE_EQ(p.SIG[1](1), 3.5);
   EXPECT_NEAR(p.CHG(1), 0.0, 1e-12);
   EXPECT_NEAR(p.CHG(3), 0.0, 1e-12);
-  EXPECT_EQ(p.NAT[2](6), 1);
 }
 
 TEST(PdbErrors, RecordsThatDoNotReadStopWithTheRecordNumber) {
@@ -138,26 +122,16 @@ TEST(PdbErrors, RecordsThatDoNotReadStopWithTheRecordNumber) {
        " * Max No. of Residues = 395 Killed in PDBIN  *"},
       {good + "END\n 8x\n", " **** ERROR IN PDB INPUT, RECORD #    3"},
   };
-  for (const Case& c : cases) {
-    SoluteFile f(c.text);
-    EXPECT_EQ(stopMessage([&] { readSolutes(f.state(), 2); }), c.message + "\n");
-    EXPECT_NE(f.listing().find(c.message + "\n"), std::string::npos) << c.message;
-  }
+  for (const Case& c : cases) EXPECT_EQ(SoluteFile(c.text).stop(2), c.message + "\n");
   // Negative epsilon in the parameter layout.
   SoluteFile f("ATOM      1 C1   MOH     1      -0.371  -0.001   0.000    0.145  3.500 -0.066\n");
   f.state().control.pdbWithParams = true;
-  EXPECT_EQ(stopMessage([&] { readSolutes(f.state(), 2); }),
-            " **** ERROR IN PDB INPUT, RECORD #    1\n");
-}
-
-TEST(PdbErrors, TooManyAtoms) {
-  std::string text;
+  EXPECT_EQ(f.stop(2), " **** ERROR IN PDB INPUT, RECORD #    1\n");
+  std::string many;
   for (int i = 1; i <= MAXATM + 1; ++i)
-    text +=
+    many +=
         atomRecord("ATOM", i % 100000, "C", 1.5 * (i % 40), 1.5 * (i / 40 % 40), 1.5 * (i / 1600));
-  SoluteFile f(text);
-  EXPECT_EQ(stopMessage([&] { readSolutes(f.state(), 2); }),
-            " ** Max No. of Solute Atoms is 4500 - Killed in PDBIN **\n");
+  EXPECT_EQ(SoluteFile(many).stop(2), " ** Max No. of Solute Atoms is 4500 - Killed in PDBIN **\n");
 }
 
 // ------------------------------------------------------------------ derived Z-matrix

@@ -7,8 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "molecule/zmatrix.hpp"
 #include "state/state.hpp"
 #include "support/run.hpp"
+#include "support/stop.hpp"
 
 namespace veka::test {
 
@@ -31,26 +33,19 @@ class SoluteFile {
     s_->io.output.flush();
     return readFile(dir_.file("listing"));
   }
+  // Reads the file in the given layout, which must stop the run; returns the last record
+  // of the listing then, the one-line message (with its newline).
+  std::string stop(int layout) {
+    const std::string text =
+        stopMessage([&] { return listing(); }, [&] { readSolutes(*s_, layout); });
+    const std::size_t start = text.rfind('\n', text.size() - 2);
+    return start == std::string::npos ? text : text.substr(start + 1);
+  }
 
  private:
   TempDir dir_;
   std::unique_ptr<State> s_ = std::make_unique<State>();
 };
-
-// Runs f, which must stop the run, and returns what it wrote to standard error.
-template <class F>
-std::string stopMessage(F&& f) {
-  testing::internal::CaptureStderr();
-  bool stopped = false;
-  try {
-    f();
-  } catch (const Stop& e) {
-    stopped = e.status == -1;
-  }
-  const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_TRUE(stopped) << "no stop; stderr: " << err;
-  return err;
-}
 
 // The lines of the Z-matrix section headings that close each section of a file with no
 // records after the atom section.

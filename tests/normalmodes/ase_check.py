@@ -18,13 +18,11 @@ import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import nmcheck  # noqa: E402
+from nmcheck import rc  # noqa: E402
 
-try:
-    from ase import Atoms, units
-    from ase.thermochemistry import IdealGasThermo
-except ImportError:
-    print("ASE not available")
-    sys.exit(77)
+ase = rc.need("ase", "ASE")
+units = rc.need("ase.units", "ASE")
+IdealGasThermo = rc.need("ase.thermochemistry", "ASE").IdealGasThermo
 
 np.seterr(over="ignore")  # exp(h nu / kT) of stiff modes inside ASE; harmless
 ATM = 101325.0  # Pa
@@ -32,7 +30,7 @@ EV = units.kcal / units.mol  # eV per kcal/mol
 
 
 def ase_thermo(m, freqs, geometry, sigma, e_elec, vib_scale=1.0):
-    atoms = Atoms([nmcheck.SYMBOL[a["z"]] for a in m.atoms], positions=m.xyz())
+    atoms = ase.Atoms([nmcheck.SYMBOL[a["z"]] for a in m.atoms], positions=m.xyz())
     atoms.set_masses(m.masses())
     return IdealGasThermo(vib_energies=np.array(freqs) * units.invcm * vib_scale,
                           geometry=geometry, potentialenergy=e_elec * EV, atoms=atoms,
@@ -83,14 +81,14 @@ def check(m, build_dir, geometry, sigma, tc):
 
 
 def main():
-    build_dir = sys.argv[3]
+    build_dir = rc.args()[2]
     ok = True
-    for m, geometry, sigma, tc in ((nmcheck.water(), "nonlinear", 2, 25.0),
-                                   (nmcheck.carbon_dioxide(), "linear", 2, 100.0),
-                                   (nmcheck.argon(), "monatomic", 1, 25.0),
-                                   (nmcheck.ethane(), "nonlinear", 6, 76.85),
-                                   (nmcheck.peroxide(), "nonlinear", 2, -50.0)):
-        ok &= check(m, build_dir, geometry, sigma, tc)
+    for name, geometry, sigma, tc in (("water", "nonlinear", 2, 25.0),
+                                      ("carbon_dioxide", "linear", 2, 100.0),
+                                      ("argon", "monatomic", 1, 25.0),
+                                      ("ethane", "nonlinear", 6, 76.85),
+                                      ("hydrogen_peroxide", "nonlinear", 2, -50.0)):
+        ok &= check(nmcheck.molecule(name), build_dir, geometry, sigma, tc)
     sys.exit(0 if ok else 1)
 
 

@@ -21,54 +21,10 @@ using test::shake;
 using test::stateFromNmd;
 using test::systemEvaluator;
 
-// Acetaldehyde and a water molecule: bonds, angles, torsions with all four Fourier terms
-// and phases, an improper torsion, a type-500 restraint, 1-4 and ordinary pairs,
-// intersolute pairs and the four restraint kinds.
-const char* kKitchenSink = R"(
-atom C1 1 6   0.00  0.00  0.00  -0.18 3.50 0.066
-atom C2 2 6   1.50  0.00  0.00   0.45 3.75 0.105
-atom O3 3 8   2.20  1.00  0.00  -0.45 2.96 0.210
-atom H4 4 1   2.00 -0.95  0.10   0.00 2.42 0.015
-atom H5 5 1  -0.40  1.00  0.10   0.06 2.50 0.030
-atom H6 6 1  -0.35 -0.50  0.85   0.06 2.50 0.030
-atom H7 7 1  -0.35 -0.50 -0.90   0.06 2.50 0.030
-ter
-atom OW 8 8   1.20  3.60  0.40  -0.834 3.15 0.152
-atom HW 9 1   1.90  4.20  0.60   0.417 0.00 0.000
-atom HW 9 1   0.40  4.10  0.20   0.417 0.00 0.000
-bond 1 2 317 1.522
-bond 2 3 570 1.229
-bond 2 4 340 1.09
-bond 1 5 340 1.09
-bond 1 6 340 1.09
-bond 1 7 340 1.09
-bond 8 9 450 0.9572
-bond 8 10 450 0.9572
-angle 1 2 3 80 120.4
-angle 1 2 4 35 115
-angle 3 2 4 35 123
-angle 2 1 5 35 109.5
-angle 2 1 6 35 109.5
-angle 2 1 7 35 109.5
-angle 5 1 6 33 107.8
-angle 5 1 7 33 107.8
-angle 6 1 7 33 107.8
-angle 9 8 10 55 104.52
-dihedral 5 1 2 3  1.3 -0.8 0.5 0.3  90 180 270
-dihedral 6 1 2 3  0.0  0.0 0.5 0.0   0   0   0
-dihedral 7 1 2 4  0.7  0.4 0.0 0.2   0  90   0
-dihedral 3 2 4 1  0.0 10.5 0.0 0.0   0 180   0 improper
-dihres 4 2 1 5 60 0.05
-pair 3 5 14
-pair 3 6 14
-pair 4 7 14
-pair 4 5
-restraint 1 3 2.4 5 0 0
-restraint 4 5 -1 2.0 2.5 3.0
-restraint 8 1 -1 5.0 6.0 2.0
-restraint 2 9999 0.7 1.0 0.5 -0.3
-restraint 9999 8 0.4 1 2 3
-)";
+// Acetaldehyde and a water molecule with every kind of term (data/kitchen_sink.nmd).
+std::string kitchenSink(const std::string& more = "") {
+  return test::nmdData("kitchen_sink.nmd") + more;
+}
 
 std::unique_ptr<System> systemOf(const State& s) {
   auto sys = std::make_unique<System>();
@@ -87,7 +43,7 @@ void keepOnly(System& sys, int kind) {
 }
 
 TEST(Force, EveryTermKindMatchesDifferencesOnRandomGeometries) {
-  auto s = stateFromNmd(kKitchenSink);
+  auto s = stateFromNmd(kitchenSink());
   for (int kind = 0; kind <= 6; ++kind) {  // 6 = everything together
     for (unsigned seed = 1; seed <= 4; ++seed) {
       auto sys = systemOf(*s);
@@ -104,7 +60,7 @@ TEST(Force, EveryTermKindMatchesDifferencesOnRandomGeometries) {
 }
 
 TEST(Force, ConstantFourthTermGivesNoForceButCountsInTheEnergy) {
-  auto s = stateFromNmd(std::string(kKitchenSink) + "constv4 1\n");
+  auto s = stateFromNmd(kitchenSink("constv4 1\n"));
   auto sys = systemOf(*s);
   keepOnly(*sys, 2);
   for (int n = 0; n < sys->nTorsion; ++n)
@@ -128,7 +84,7 @@ TEST(Force, ConstantFourthTermGivesNoForceButCountsInTheEnergy) {
 }
 
 TEST(Force, RigidTermsVanishAtTheirReferenceAndMatchDifferencesAwayFromIt) {
-  auto s = stateFromNmd(kKitchenSink);
+  auto s = stateFromNmd(kitchenSink());
   auto sys = systemOf(*s);
   keepOnly(*sys, -1);
   // Rigid terms of every kind on the first molecule.
@@ -182,27 +138,6 @@ pair 1 4 14
   EXPECT_NEAR(e.intra, 0.5 * (332.06 * 0.3 * -0.5 / r14 + lj), 1e-9);
 }
 
-TEST(Energy, DielectricScalesTheCoulombTermsOfBothPairKinds) {
-  const char* two = R"(
-atom A 1 8 0 0 0 -0.4 3.0 0.2
-atom B 2 1 1 0 0 0.4 0 0
-ter
-atom C 3 8 3 0 0 -0.4 3.0 0.2
-pair 1 2
-)";
-  auto s1 = stateFromNmd(two);
-  auto s4 = stateFromNmd(std::string(two) + "dielectric 4\n");
-  Sink none;
-  const Energies e1 = force(*systemOf(*s1), none, false);
-  const Energies e4 = force(*systemOf(*s4), none, false);
-  EXPECT_NEAR(e1.intra, 332.06 * -0.16 / 1.0, 1e-9);
-  EXPECT_NEAR(e4.intra, e1.intra / 4, 1e-9);
-  // Intersolute: O-O (Coulomb + LJ) and H-O (Coulomb only).
-  const double lj = 4 * 0.2 * (std::pow(1.0, 12) - std::pow(1.0, 6));  // sigma = r = 3
-  EXPECT_NEAR(e1.inter, 332.06 * (0.16 / 3 - 0.16 / 2) + lj, 1e-9);
-  EXPECT_NEAR(e4.inter, 332.06 * (0.16 / 3 - 0.16 / 2) / 4 + lj, 1e-9);
-}
-
 TEST(Energy, SoluteOneRestrictionKeepsOnlyPairsStartingInSoluteOne) {
   const char* three = R"(
 atom A 1 8 0 0 0 -0.4 3.0 0.2
@@ -219,7 +154,7 @@ atom C 3 8 0 3 0 0.3 3.0 0.2
 }
 
 TEST(Energy, ChoppedTorsionIsFlatAtTheChopValue) {
-  auto s = stateFromNmd(std::string(kKitchenSink) + "chop 0.05\n");
+  auto s = stateFromNmd(kitchenSink("chop 0.05\n"));
   auto sys = systemOf(*s);
   keepOnly(*sys, 2);
   int chopped = 0;
@@ -248,7 +183,7 @@ TEST(Energy, TypeFiveHundredRestraintUsesTheBranchOfTheStoredDihedral) {
 }
 
 TEST(Energy, RestraintKindsFollowTheirFormulas) {
-  auto s = stateFromNmd(kKitchenSink);
+  auto s = stateFromNmd(kitchenSink());
   auto sys = systemOf(*s);
   ASSERT_EQ(sys->nRestraint, 5);
   const double* x = sys->x.data();

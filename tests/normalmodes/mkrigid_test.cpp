@@ -1,6 +1,8 @@
 // Which Z-matrix coordinates become rigid terms, and the dummy-free renumbering.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <array>
 #include <memory>
 #include <numbers>
@@ -12,26 +14,9 @@
 namespace veka::nm {
 namespace {
 
-// Methanol behind three dummy atoms, then a water molecule placed from methanol's oxygen.
-// Variable: the O-H bond, the C-O-H angle and the H-C-O-H dihedral (given reversed).
-const char* kMethanolWater = R"(
-zatom X1 -1 0 0 0     0 0     0 0     0 0 0
-zatom X2 -1 0 1 1.0   0 0     0 0     0 0 0
-zatom X3 -1 0 2 1.0   1 90    0 0     0 0 0
-zatom C  1  6 3 1.0   2 90    1 0     0 0 0
-zatom O  2  8 4 1.43  3 90    2 0     0 0 0
-zatom HO 3  1 5 0.95  4 108.5 3 180   0 0 0
-zatom H1 4  1 4 1.09  5 109.5 6 60    0 0 0
-zatom H2 4  1 4 1.09  5 109.5 7 120   0 0 0
-zatom H3 4  1 4 1.09  5 109.5 7 -120  0 0 0
-ter
-zatom OW 5  8 5 2.8   4 110   7 180   0 0 0
-zatom HW 6  1 10 0.96 5 100   4 0     0 0 0
-zatom HW 6  1 10 0.96 11 104.5 5 110  0 0 0
-bond 6 5 0 0 var
-angle 6 5 4 0 0 var
-dihedral 6 5 4 7 0 0 0 0 0 0 0 var
-)";
+// Methanol behind three dummy atoms, then a water molecule placed from methanol's oxygen;
+// variable: the O-H bond, the C-O-H angle and the H-C-O-H dihedral (given reversed).
+const std::string kMethanolWater = test::nmdData("methanol_water.nmd");
 
 using Quad = std::array<int, 4>;
 
@@ -46,20 +31,15 @@ TEST(Rmdummy, DropsDummyAtomsAndRenumbersTheTermLists) {
   auto sys = std::make_unique<System>();
   rmdummy(*s, *sys);
   ASSERT_EQ(sys->n, 9);
-  EXPECT_EQ(sys->orig(1), 4);
-  EXPECT_EQ(sys->orig(9), 12);
-  EXPECT_EQ(sys->newIndex(3), 0);
-  EXPECT_EQ(sys->newIndex(5), 2);
-  EXPECT_EQ(sys->mol(6), 1);
-  EXPECT_EQ(sys->mol(7), 2);
+  EXPECT_EQ(std::tuple(sys->orig(1), sys->orig(9), sys->newIndex(3), sys->newIndex(5), sys->mol(6),
+                       sys->mol(7)),
+            std::tuple(4, 12, 0, 2, 1, 2));
   ASSERT_EQ(sys->nBond, 1);
   EXPECT_EQ(sys->bond[0].i, 3);  // atom 6 of the file
   EXPECT_EQ(sys->bond[0].j, 2);
   ASSERT_EQ(sys->nTorsion, 1);
-  EXPECT_EQ(sys->torsion[0].i, 3);
-  EXPECT_EQ(sys->torsion[0].j, 2);
-  EXPECT_EQ(sys->torsion[0].k, 1);
-  EXPECT_EQ(sys->torsion[0].l, 4);
+  EXPECT_EQ(std::tuple(sys->torsion[0].i, sys->torsion[0].j, sys->torsion[0].k, sys->torsion[0].l),
+            std::tuple(3, 2, 1, 4));
   // Intersolute pairs: 6 methanol atoms x 3 water atoms.
   EXPECT_EQ(sys->nXPair, 18);
   EXPECT_NEAR(sys->mass(1), 12.011, 1e-12);
@@ -87,7 +67,7 @@ TEST(Mkrigid, FixedZmatrixCoordinatesBetweenBondedRealAtomsBecomeRigid) {
 }
 
 TEST(Mkrigid, NothingIsRigidWhenEveryCoordinateIsVariable) {
-  auto s = test::stateFromNmd(std::string(kMethanolWater) + R"(
+  auto s = test::stateFromNmd(kMethanolWater + R"(
 bond 5 4 0 0 var
 bond 7 4 0 0 var
 bond 8 4 0 0 var

@@ -1,17 +1,17 @@
 // A plain-text description of a gas-phase molecule (or several) for the normal-mode
 // tests, turned into the state records the analysis reads. The Python reference checks
-// write the same format and run it through the driver test (driver_test.cpp).
+// write the same format and run it through tests/tools/nmd_tool.
 //
 // One item per line, '#' starts a comment; angles in degrees:
 //   temperature TC                    command-section temperature (degrees C)
 //   nmode SW1 SW2 SW3 VAL1 VAL2       normal-mode record as read
-//   dielectric D | scale14 C LJ | chop V | constv4 0|1 | soluteonly1 0|1
+//   dielectric D | chop V | constv4 0|1 | soluteonly1 0|1
 //   atom NAME ITYPE Z X Y Z Q SIGMA EPS [IZ1 IZ2 IZ3]   (ITYPE -1 = dummy)
 //   zatom NAME ITYPE Z IZ1 R IZ2 THETA IZ3 PHI Q SIGMA EPS  (placed by the Z-matrix)
 //   ter                               the next atoms form a new solute
 //   bond I J K R0 [var]
 //   angle I J K KF THETA0 [var]
-//   dihedral I J K L V1 V2 V3 V4 F1 F2 F3 [var] [improper] [types T0 T1]
+//   dihedral I J K L V1 V2 V3 V4 F1 F2 F3 [var] [improper]
 //   dihres I J K L TARGET KF          type-500 restraint KF (phi - TARGET)^2
 //   restraint I J R0 P1 P2 P3         harmonic restraint record
 //   pair I J [14]
@@ -27,11 +27,27 @@
 #include <string>
 #include <vector>
 
+#include "molecule/geometry.hpp"
 #include "normalmodes/derivs.hpp"
 #include "state/state.hpp"
-#include "zbuild.hpp"
+#include "support/run.hpp"
 
 namespace veka::test {
+
+// A description of tests/normalmodes/data.
+inline std::string nmdData(const std::string& name) {
+  return readFile(testData("normalmodes/data/" + name));
+}
+
+// Atom i of a Z-matrix (partners j, k, l; angles in radians) from the earlier atoms in x:
+// atom 1 at the origin, atom 2 on +x, atom 3 in the xy plane, the rest by genatm.
+inline Vec3 zmatrixAtom(const Xyz& x, int i, int j, double r, int k, double theta, int l,
+                        double phi) {
+  if (i <= 2) return {i == 2 ? r : 0.0, 0.0, 0.0};
+  if (i == 3)
+    return {j == 1 ? r * std::cos(theta) : x.x(2) - r * std::cos(theta), r * std::sin(theta), 0.0};
+  return genatm(atom(x, l), atom(x, k), atom(x, j), r, theta, phi);
+}
 
 inline std::unique_ptr<State> newState() {
   auto s = std::make_unique<State>();
@@ -98,9 +114,6 @@ inline void loadNmd(State& s, const std::string& text) {
       s.nmode.val(2) = num(4);
     } else if (key == "dielectric") {
       s.potpar.DIELEC = num(0);
-    } else if (key == "scale14") {
-      s.potpar.SCL14C = num(0);
-      s.potpar.SCL14L = num(1);
     } else if (key == "chop") {
       s.dihcom.chop = num(0);
     } else if (key == "constv4") {
@@ -114,16 +127,13 @@ inline void loadNmd(State& s, const std::string& text) {
     } else if (key == "atom" || key == "zatom") {
       const int i = ++z.NSATM;
       const bool zm = key == "zatom";
-      P3 p;
+      Vec3 p;
       if (zm) {
-        std::vector<P3> xyz(static_cast<std::size_t>(i));
-        for (int a = 1; a < i; ++a)
-          xyz[static_cast<std::size_t>(a)] = {s.solcor.xyz[0].x(a), s.solcor.xyz[0].y(a),
-                                              s.solcor.xyz[0].z(a)};
         z.IZ1(i) = std::stoi(tok.at(3));
         z.IZ2(i) = std::stoi(tok.at(5));
         z.IZ3(i) = std::stoi(tok.at(7));
-        p = zmatrixAtom(xyz, i, z.IZ1(i), num(4), z.IZ2(i), num(6) * d2r, z.IZ3(i), num(8) * d2r);
+        p = zmatrixAtom(s.solcor.xyz[0], i, z.IZ1(i), num(4), z.IZ2(i), num(6) * d2r, z.IZ3(i),
+                        num(8) * d2r);
       } else {
         p = {num(3), num(4), num(5)};
         if (tok.size() >= 12) {
@@ -136,9 +146,7 @@ inline void loadNmd(State& s, const std::string& text) {
       z.name(i).assign(tok.at(0));
       z.ITYPE(i) = std::stoi(tok.at(1));
       s.potpar.NAT[0](i) = std::stoi(tok.at(2));
-      s.solcor.xyz[0].x(i) = p[0];
-      s.solcor.xyz[0].y(i) = p[1];
-      s.solcor.xyz[0].z(i) = p[2];
+      setAtom(s.solcor.xyz[0], i, p);
       const double q = num(o), sig = num(o + 1), eps = num(o + 2);
       const int slot = ++nslot;
       s.potpar.NSLOT = nslot;
@@ -156,8 +164,6 @@ inline void loadNmd(State& s, const std::string& text) {
                num(9) * d2r, num(10) * d2r},
               has("var"),
               has("improper")};
-      for (std::size_t k = 0; k + 2 < tok.size(); ++k)
-        if (tok[k] == "types") e.t0 = std::stoi(tok[k + 1]), e.t1 = std::stoi(tok[k + 2]);
       dihs.push_back(e);
     } else if (key == "dihres") {
       Entry e{{num(0), num(1), num(2), num(3), num(4) * d2r, 0, 0, num(5), 0, 0, 0}};

@@ -10,22 +10,6 @@
 namespace veka::opt::test {
 namespace {
 
-using ::testing::internal::CaptureStdout;
-using ::testing::internal::GetCapturedStdout;
-
-int occurrences(const std::string& text, const std::string& line) {
-  int n = 0;
-  for (const std::string& l : veka::test::lines(text)) n += l == line;
-  return n;
-}
-
-// The x values (one variable) at which the objective was evaluated.
-std::vector<double> visited(const Recorder& rec) {
-  std::vector<double> v;
-  for (const auto& p : rec.points) v.push_back(p[0]);
-  return v;
-}
-
 class Bfgs : public MinimizerTest {
  protected:
   Result run(Objective& f, std::vector<double>& x, double tol = 1e-5) {
@@ -34,67 +18,6 @@ class Bfgs : public MinimizerTest {
     return bfgs(f, problem(x), s, *ws_, io_);
   }
 };
-
-TEST_F(Bfgs, ZeroGradientAtTheStartReturnsAfterTheFirstLineSearch) {
-  Bowl f({1, 3}, {2, -1});
-  Recorder rec(f, 2);
-  std::vector<double> x{2, -1};
-  const Result r = run(rec, x);
-  EXPECT_EQ(r.error, OK);
-  EXPECT_EQ(r.iterations, 1);
-  EXPECT_EQ(r.functions, 2);  // the start and the one trial of the line search
-  EXPECT_EQ(r.gradients, 1);
-  EXPECT_EQ(x, (std::vector<double>{2, -1}));
-  EXPECT_EQ(rec.points[1], rec.points[0]);
-}
-
-// f = c (x - 999.5)^2 from x = 1000, where the longest step is 10 and the first trial
-// is the steepest-descent step -2c (x - 999.5).
-TEST_F(Bfgs, OneVariableQuadraticTakesOneLineSearch) {
-  {  // c = 1/2: the first trial is the minimum and is accepted
-    Bowl f({0.5}, {999.5});
-    Recorder rec(f, 1);
-    std::vector<double> x{1000};
-    const Result r = run(rec, x);
-    EXPECT_EQ(visited(rec), (std::vector<double>{1000, 999.5}));
-    EXPECT_EQ(r.iterations, 1);
-    EXPECT_EQ(x[0], 999.5);
-    EXPECT_EQ(r.value, 0.0);
-  }
-  {  // c = 2: the first trial (998) overshoots; the parabola's minimum is the next trial
-    Bowl f({2}, {999.5});
-    Recorder rec(f, 1);
-    std::vector<double> x{1000};
-    const Result r = run(rec, x);
-    EXPECT_EQ(visited(rec), (std::vector<double>{1000, 998, 999.5}));
-    EXPECT_EQ(r.iterations, 1);
-    EXPECT_EQ(x[0], 999.5);
-  }
-}
-
-// Along the line the objective is the cubic -t + 100 t^3 (t = 1000 - x): the full step
-// fails, the parabola's step 1/200 is raised to a tenth of the last step, and the cubic
-// through the two failures is the objective itself, so the third trial is its minimum.
-TEST_F(Bfgs, BacktrackingUsesTheQuadraticThenTheCubicStep) {
-  Lambda f(
-      [](const double* x) {
-        const double t = 1000.0 - x[0];
-        return -t + 100.0 * t * t * t;
-      },
-      [](const double* x, double* g) {
-        const double t = 1000.0 - x[0];
-        g[0] = 1.0 - 300.0 * t * t;
-      });
-  Recorder rec(f, 1);
-  std::vector<double> x{1000};
-  run(rec, x);
-  const std::vector<double> v = visited(rec);
-  ASSERT_GE(v.size(), 4u);
-  EXPECT_EQ(v[1], 999.0);
-  EXPECT_NEAR(v[2], 999.9, 1e-12);
-  EXPECT_NEAR(v[3], 1000.0 - 1.0 / std::sqrt(300.0), 1e-9);
-  EXPECT_NEAR(x[0], 1000.0 - 1.0 / std::sqrt(300.0), 1e-6);
-}
 
 TEST_F(Bfgs, StepsAreLimitedToOneHundredthOfTheLargerOfLengthAndCount) {
   const struct {
@@ -141,15 +64,11 @@ TEST_F(Bfgs, GradientTestIsScaledByTheVariablesAndTheValue) {
   }
 }
 
-TEST_F(Bfgs, IterationLimitIsReportedOnceAndTheLastPointReturned) {
+TEST_F(Bfgs, IterationLimitReturnsTheLastPoint) {
   // f = -x never ends: each iteration moves by the longest step 0.01.
   Lambda f([](const double* x) { return -x[0]; }, [](const double*, double* g) { g[0] = -1; });
   std::vector<double> x{0};
-  CaptureStdout();
   const Result r = run(f, x);
-  const std::string out = GetCapturedStdout();
-  EXPECT_EQ(occurrences(out, " TOO MANY ITERATIONS IN BFGS."), 1);
-  EXPECT_EQ(veka::test::lines(out).size(), 1u);
   EXPECT_EQ(r.error, LIMIT);
   EXPECT_EQ(r.iterations, 500);
   EXPECT_NEAR(x[0], 5.0, 1e-9);
@@ -184,15 +103,13 @@ TEST_F(Bfgs, TrialsWithoutAValueAreBackedOffFrom) {
 }
 
 // An uphill direction (possible only through roundoff in the inverse Hessian) fails the
-// line search with its message; the start is kept and nothing is evaluated.
+// line search; the start is kept and nothing is evaluated.
 TEST_F(Bfgs, LineSearchRefusesAnUphillDirection) {
   Bowl f({1}, {0});
   detail::Counted counted(f);
   const double xold[] = {1.0}, g[] = {2.0};
   double dir[] = {0.5}, xnew[] = {-7.0};
-  CaptureStdout();
   const detail::Backtrack b = detail::backtrack(counted, 1, xold, 1.0, g, dir, 10.0, xnew);
-  EXPECT_EQ(GetCapturedStdout(), " ROUNDOFF PROBLEMS IN LNSRCH.\n");
   EXPECT_TRUE(b.roundoff);
   EXPECT_EQ(b.f, 1.0);
   EXPECT_EQ(xnew[0], 1.0);

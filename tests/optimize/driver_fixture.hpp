@@ -54,12 +54,4 @@ inline double bondLength(const State& s, int a, int b) {
   return distance(atom(x, a), atom(x, b));
 }
 
-// Angle difference a - b brought into (-180, 180].
-inline double angleDiff(double a, double b) {
-  double d = std::fmod(a - b, 360.0);
-  if (d <= -180.0) d += 360.0;
-  if (d > 180.0) d -= 360.0;
-  return d;
-}
-
 }  // namespace veka::test

@@ -159,12 +159,9 @@ TEST(DriverGradient, PerAtomTermsGiveTheWholeEnergyDifferences) {
   }
   {  // position, centroid, distance and flat-bottomed restraints; a dihedral restraint on
      // a variable dihedral whose Z-matrix value lies outside (-180, 180]
-    GasJob job(GasJob::data("methanol_water_restrained.z"), [] {
-      GasJob::Options o;
-      o.runMode = 2;
-      o.listLevel = 1;
-      return o;
-    }());
+    GasJob::Options o;
+    o.runMode = 2, o.listLevel = 1;
+    GasJob job(GasJob::data("methanol_water_restrained.z"), o);
     State& s = job.state();
     collectVariables(s);
     makeDihedralRestraint(s, s.dihcom.NVDIH, 200.0 / test::kDeg, 3.0);

@@ -47,13 +47,7 @@ struct Scan {
   GasJob job;
   std::vector<double> value, energy;
   Scan(const std::string& file, int atom, double rc0, double rc1, double rc2)
-      : job(test::optData(file), [] {
-          GasJob::Options o;
-          o.runMode = 3;
-          o.listLevel = 1;
-          o.records = {{6, test::record6("BFGS ", 1e-6)}};
-          return o;
-        }()) {
+      : job(test::optJob(file, "BFGS ", 3, {{6, test::record6("BFGS ", 1e-6)}})) {
     State& s = job.state();
     s.config.MXCON = atom;
     s.geom.RC0 = rc0, s.geom.RC1 = rc1, s.geom.RC2 = rc2;
@@ -71,19 +65,9 @@ struct Scan {
 // n-butane as the solute file builds it: atoms 1-4 carbons (1, 4 CH3; 2, 3 CH2), 5-14
 // hydrogens, with their OPLS-AA parameters from the force-field table.
 struct Butane {
-  static constexpr std::array<std::array<int, 2>, 13> bonds = {{{1, 2},
-                                                                {2, 3},
-                                                                {3, 4},
-                                                                {1, 5},
-                                                                {1, 6},
-                                                                {1, 7},
-                                                                {2, 8},
-                                                                {2, 9},
-                                                                {3, 10},
-                                                                {3, 11},
-                                                                {4, 12},
-                                                                {4, 13},
-                                                                {4, 14}}};
+  // Bond b joins atoms from[b] and to[b].
+  static constexpr int from[13] = {1, 2, 3, 1, 1, 1, 2, 2, 3, 3, 4, 4, 4};
+  static constexpr int to[13] = {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
   static double charge(int i) { return i == 1 || i == 4 ? -0.18 : i <= 3 ? -0.12 : 0.06; }
   static double sigma(int i) { return i <= 4 ? 3.5 : 2.5; }
   static double epsilon(int i) { return i <= 4 ? 0.066 : 0.030; }
@@ -92,7 +76,7 @@ struct Butane {
   Butane() {
     for (auto& row : hops) row.fill(99);
     for (int i = 1; i <= 14; ++i) hops[i][i] = 0;
-    for (const auto& b : bonds) hops[b[0]][b[1]] = hops[b[1]][b[0]] = 1;
+    for (int b = 0; b < 13; ++b) hops[from[b]][to[b]] = hops[to[b]][from[b]] = 1;
     for (int k = 1; k <= 14; ++k)
       for (int i = 1; i <= 14; ++i)
         for (int j = 1; j <= 14; ++j) hops[i][j] = std::min(hops[i][j], hops[i][k] + hops[k][j]);
@@ -103,21 +87,19 @@ struct Butane {
   // more bonds apart (1-4 pairs halved), on the coordinates of state s.
   double energy(const State& s) const {
     double e = 0.0;
-    for (const auto& b : bonds)
-      for (int dir = 0; dir < 2; ++dir) {
-        const int j = b[dir], k = b[1 - dir];
-        if (j > k) continue;
-        for (int i = 1; i <= 14; ++i)
-          for (int l = 1; l <= 14; ++l) {
-            if (hops[i][j] != 1 || hops[l][k] != 1 || i == k || l == j) continue;
-            const double phi = test::dihedralDeg(s, i, j, k, l) * kDegToRad;
-            if (i <= 4 && l <= 4)
-              e += 0.5 * (1.3 * (1 + std::cos(phi)) - 0.05 * (1 - std::cos(2 * phi)) +
-                          0.2 * (1 + std::cos(3 * phi)));
-            else
-              e += 0.5 * 0.3 * (1 + std::cos(3 * phi));
-          }
-      }
+    for (int b = 0; b < 13; ++b) {
+      const int j = from[b], k = to[b];
+      for (int i = 1; i <= 14; ++i)
+        for (int l = 1; l <= 14; ++l) {
+          if (hops[i][j] != 1 || hops[l][k] != 1 || i == k || l == j) continue;
+          const double phi = test::dihedralDeg(s, i, j, k, l) * kDegToRad;
+          if (i <= 4 && l <= 4)
+            e += 0.5 * (1.3 * (1 + std::cos(phi)) - 0.05 * (1 - std::cos(2 * phi)) +
+                        0.2 * (1 + std::cos(3 * phi)));
+          else
+            e += 0.5 * 0.3 * (1 + std::cos(3 * phi));
+        }
+    }
     for (int i = 1; i <= 14; ++i)
       for (int j = i + 1; j <= 14; ++j) {
         if (hops[i][j] < 3) continue;
@@ -136,12 +118,7 @@ TEST(DriverScan, RigidButaneDihedralScanFollowsTheForceField) {
   Scan scan("butane_rigid.z", 4, 0.0, 0.0, 0.0);
   ASSERT_EQ(scan.energy.size(), 37u);
   Butane ref;
-  GasJob probe(test::optData("butane_rigid.z"), [] {
-    GasJob::Options o;
-    o.runMode = 2;
-    o.listLevel = 1;
-    return o;
-  }());
+  GasJob probe = test::optJob("butane_rigid.z");
   State& p = probe.state();
   std::vector<double> expected;
   for (int k = 0; k < 37; ++k) {
@@ -212,12 +189,7 @@ TEST(DriverScan, WaterBondAndAngleScansGiveTheHarmonicTerms) {
 TEST(DriverScan, RefusesAnAtomWithoutSuchAVariable) {
   for (const auto& [atom, rc1] :
        std::vector<std::pair<int, double>>{{3, 3.0}, {1, 1.0}, {9, 2.0}}) {
-    GasJob job(test::optData("water.z"), [] {
-      GasJob::Options o;
-      o.runMode = 3;
-      o.listLevel = 1;
-      return o;
-    }());
+    GasJob job = test::optJob("water.z", "BFGS ", 3);
     State& s = job.state();
     s.config.MXCON = atom;
     s.geom.RC1 = rc1;

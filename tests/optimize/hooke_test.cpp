@@ -31,10 +31,7 @@ TEST_F(Hooke, StepsStartAtRhoTimesTheVariableAndShrinkByRho) {
   std::vector<double> x{4};
   const Result r = run(rec, x, 1e-3);
   EXPECT_EQ(firstVisits(rec, 9), (std::vector<double>{4, 6, 2, 3, 5, 4.5, 3.5, 3.75, 4.25}));
-  EXPECT_EQ(r.iterations, 9);
-  EXPECT_EQ(r.functions, 19);
-  EXPECT_EQ(r.error, OK);
-  EXPECT_EQ(x[0], 4.0);
+  EXPECT_EQ(std::tuple(r.iterations, r.functions, r.error, x[0]), std::tuple(9, 19, OK, 4.0));
 
   for (double start : {0.0, -4.0}) {  // step rho at zero, |rho x| for negative x
     Recorder rec2(f, 1);
@@ -42,20 +39,6 @@ TEST_F(Hooke, StepsStartAtRhoTimesTheVariableAndShrinkByRho) {
     run(rec2, y, 1e-3);
     EXPECT_EQ(rec2.points[1][0], start == 0.0 ? 0.5 : -2.0);
   }
-}
-
-// A pattern move jumps as far again along the last displacement and explores there
-// (the pattern point itself is not evaluated); a failed step is retried with the other
-// sign before the pattern continues.
-TEST_F(Hooke, PatternMovesAccelerateTowardsTheMinimum) {
-  Bowl f({1}, {10});
-  Recorder rec(f, 1);
-  std::vector<double> x{1};
-  const Result r = run(rec, x, 1e-8);
-  EXPECT_EQ(firstVisits(rec, 10),
-            (std::vector<double>{1, 1.5, 2.5, 4, 6, 8.5, 11.5, 10.5, 13, 12}));
-  EXPECT_NEAR(x[0], 10.0, 1e-7);
-  EXPECT_EQ(r.error, OK);
 }
 
 TEST_F(Hooke, TrialPointsAreClampedToTheBounds) {

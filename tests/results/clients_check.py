@@ -15,23 +15,16 @@ Arguments: <veka binary> <source dir> <build dir>. Exit 77 when a reader is miss
 import json
 import logging
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 
-try:
-    from rdkit import Chem, rdBase
-except ImportError:
-    print("RDKit not available")
-    sys.exit(77)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import refcheck as rc  # noqa: E402
 
-OBABEL = shutil.which("obabel")
-if OBABEL is None:
-    print("Open Babel not available")
-    sys.exit(77)
-
-VEKA, SRC = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+Chem = rc.need("rdkit.Chem", "RDKit")
+rdBase = rc.need("rdkit.rdBase", "RDKit")
+OBABEL = rc.need_program("obabel")
+VEKA, SRC, _ = rc.args()
 DATA = os.path.join(SRC, "tests", "results", "data")
 FORMATS = {"pdb": "PDB  ", "mol": "MOL  "}
 
@@ -54,26 +47,13 @@ logging.getLogger("rdkit").setLevel(logging.DEBUG)
 logging.getLogger("rdkit").propagate = False
 
 
-def command_section(keyword):
+def structure_file(work, zfile, keyword):
+    """The structure file of a single-point job of the example's command section with the
+    structure output `keyword` (record 35)."""
     with open(os.path.join(SRC, "data", "examples", "methanol", "command.txt")) as f:
         lines = f.read().splitlines()
     lines[70] = keyword + lines[70][5:]
-    return "\n".join(lines) + "\n"
-
-
-def run_job(work, zfile, keyword):
-    par = os.path.join(work, "par.txt")
-    with open(par, "w") as f, open(os.path.join(SRC, "data", "forcefield", "opls-aa.par")) as ff:
-        f.write(command_section(keyword) + ff.read())
-    args = [VEKA, "700", "0", "0.0", "0.0", "0.0", "-ot", "out.txt", "-zm",
-            os.path.join(DATA, zfile), "-pa", par, "-ba",
-            os.path.join(SRC, "data", "forcefield", "opls-aa-bonded.par"), "-su", "sum.txt",
-            "-pl", "plt.txt"]
-    for opt in ("-in", "-up", "-sv", "-av", "-sz", "-wa", "-o1", "-o2"):
-        args += [opt, "/dev/null"]
-    r = subprocess.run(args, cwd=work, capture_output=True, text=True)
-    if r.returncode != 0:
-        raise RuntimeError("veka failed on %s: %s" % (zfile, r.stderr))
+    rc.veka_job(VEKA, SRC, work, os.path.join(DATA, zfile), "\n".join(lines) + "\n")
     return os.path.join(work, "plt.txt")
 
 
@@ -126,26 +106,16 @@ def check_rdkit(path, kind, want, fail):
 def main():
     with open(os.path.join(DATA, "expected.json")) as f:
         expected = json.load(f)
-    failures = []
-    checked = 0
+    c = rc.Checks("clients")
     for zfile, want in sorted(expected.items()):
         for kind, keyword in sorted(FORMATS.items()):
-            work = tempfile.mkdtemp(prefix="veka-clients-")
-            try:
-                path = run_job(work, zfile, keyword)
-
-                def fail(msg, tag="%s (%s)" % (zfile, kind)):
-                    failures.append("%s: %s" % (tag, msg))
-
-                check_obabel(path, kind, want, fail)
-                check_rdkit(path, kind, want, fail)
-                checked += 1
-            finally:
-                shutil.rmtree(work)
-    for f in failures:
-        print("FAIL " + f)
-    print("%d structure files checked, %d failures" % (checked, len(failures)))
-    return 1 if failures else 0
+            with rc.workdir() as work:
+                path = structure_file(work, zfile, keyword)
+                problems = []
+                check_obabel(path, kind, want, problems.append)
+                check_rdkit(path, kind, want, problems.append)
+                c.check(not problems, "%s (%s): %s" % (zfile, kind, " | ".join(problems)))
+    return c.finish()
 
 
 if __name__ == "__main__":

@@ -1,13 +1,8 @@
 #include "support/run.hpp"
 
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -17,69 +12,32 @@ namespace veka::test {
 
 namespace {
 
-void drain(int outFd, int errFd, std::string& out, std::string& err) {
-  pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-  int open = 2;
-  char buf[65536];
-  while (open > 0) {
-    if (::poll(fds, 2, -1) < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    for (int k = 0; k < 2; ++k) {
-      if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-      const ssize_t n = ::read(fds[k].fd, buf, sizeof buf);
-      if (n > 0) {
-        (k == 0 ? out : err).append(buf, static_cast<std::size_t>(n));
-      } else {
-        ::close(fds[k].fd);
-        fds[k].fd = -1;
-        --open;
-      }
-    }
-  }
+// The word in single quotes for /bin/sh.
+std::string quoted(const std::string& word) {
+  std::string q = "'";
+  for (char c : word) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
 }
 
 }  // namespace
 
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
                      const Env& env, const std::string& cwd) {
-  int outPipe[2], errPipe[2];
-  if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
-  std::vector<std::string> envStrings;
+  TempDir streams;
+  std::string cmd = "cd " + quoted(cwd.empty() ? std::filesystem::current_path().string() : cwd) +
+                    " && exec env -i";
   for (const char* keep : {"PATH", "HOME", "LANG"})
-    if (const char* v = std::getenv(keep)) envStrings.push_back(std::string(keep) + "=" + v);
-  for (const auto& [k, v] : env) envStrings.push_back(k + "=" + v);
-
-  const pid_t pid = ::fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    ::dup2(outPipe[1], 1);
-    ::dup2(errPipe[1], 2);
-    ::close(outPipe[0]);
-    ::close(errPipe[0]);
-    ::close(outPipe[1]);
-    ::close(errPipe[1]);
-    const int devnull = ::open("/dev/null", O_RDONLY);
-    if (devnull >= 0) ::dup2(devnull, 0);
-    if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) ::_exit(126);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (auto& e : envStrings) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    ::execve(program.c_str(), argv.data(), envp.data());
-    ::_exit(127);
-  }
-  ::close(outPipe[1]);
-  ::close(errPipe[1]);
+    if (const char* v = std::getenv(keep)) cmd += " " + quoted(std::string(keep) + "=" + v);
+  for (const auto& [k, v] : env) cmd += " " + quoted(k + "=" + v);
+  cmd += " " + quoted(program);
+  for (const std::string& a : args) cmd += " " + quoted(a);
+  cmd += " </dev/null >" + quoted(streams.file("out")) + " 2>" + quoted(streams.file("err"));
+  const int ws = std::system(cmd.c_str());
+  if (ws == -1) throw std::runtime_error("cannot run " + program);
   RunResult r;
-  drain(outPipe[0], errPipe[0], r.out, r.err);
-  int ws = 0;
-  while (::waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
-  }
   r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
+  r.out = readFile(streams.file("out"));
+  r.err = readFile(streams.file("err"));
   return r;
 }
 
@@ -132,6 +90,50 @@ std::vector<std::string> lines(const std::string& text) {
     start = nl + 1;
   }
   return out;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+int countOf(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (std::size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) ++n;
+  return n;
+}
+
+int countLines(const std::string& text, const std::string& line) {
+  int n = 0;
+  for (const std::string& l : lines(text)) n += l == line;
+  return n;
+}
+
+std::string lineStarting(const std::string& text, const std::string& head) {
+  for (const std::string& l : lines(text))
+    if (l.rfind(head, 0) == 0) return l;
+  return "";
+}
+
+std::vector<double> numbers(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<double> v;
+  for (std::string w; in >> w;) {
+    char* end = nullptr;
+    const double d = std::strtod(w.c_str(), &end);
+    if (end && *end == '\0') v.push_back(d);
+  }
+  return v;
+}
+
+std::vector<double> finalFrequencies(const std::string& listing) {
+  const std::size_t at = listing.rfind(" Frequencies -----");
+  std::vector<double> f;
+  if (at == std::string::npos) return f;
+  for (const std::string& l : lines(listing.substr(listing.find('\n', at) + 1))) {
+    if (l.rfind("total CPU", 0) == 0) break;
+    for (double v : numbers(l)) f.push_back(v);
+  }
+  return f;
 }
 
 }  // namespace veka::test

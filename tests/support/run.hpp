@@ -48,4 +48,14 @@ std::string sourceData(const std::string& relative);
 // The lines of a text (without their newline characters).
 std::vector<std::string> lines(const std::string& text);
 
+// Reading listings: whether `part` occurs, how often, how many lines equal `line`; the
+// first line that starts with `head` (or ""); the numbers among the words of a line; the
+// frequencies listed after the last " Frequencies -----".
+bool contains(const std::string& text, const std::string& part);
+int countOf(const std::string& text, const std::string& part);
+int countLines(const std::string& text, const std::string& line);
+std::string lineStarting(const std::string& text, const std::string& head);
+std::vector<double> numbers(const std::string& line);
+std::vector<double> finalFrequencies(const std::string& listing);
+
 }  // namespace veka::test

@@ -63,7 +63,7 @@ def check_readme(c, src):
 
 
 def main():
-  src, build = fr.args(), sys.argv[3] if len(sys.argv) > 3 else tempfile.gettempdir()
+  _, src, build = fr.args()
   if not os.path.isfile(os.path.join(fr.GROMACS_DIR, "ffnonbonded.itp")):
     print("GROMACS OPLS-AA data (gromacs-data) not installed")
     return fr.SKIP

@@ -64,6 +64,10 @@ def check_conversions(c, tool):
   v, codes = tool.periodic_to_fourier(0.0, 1.0, 2)
   c.check(v == (0.0, 2.0, 0.0, 0.0) and codes == (0, 2, 0), "n=2 phase 0: %r %r" % (v, codes))
   c.check(raises(tool.periodic_to_fourier, 0.0, 1.0, 4), "cos 4 phi with a phase accepted")
+  # Published OPLS-AA values converted by hand: opls_135 0.35 nm, 0.276144 kJ/mol; CT-CT
+  # bond 0.1529 nm, 224262.4 kJ/mol/nm^2; CT-CT-CT angle 112.7 deg, 488.273 kJ/mol/rad^2.
+  for got, want in zip(tool.lj_params(0.35, 0.276144), (3.5, 0.066)):
+    c.close(got, want, 1e-9, "sigma, epsilon")
   c.close(tool.bond_params(0.1529, 224262.4)[0], 268.0, 1e-9, "bond K")
   c.close(tool.angle_params(112.7, 488.273)[0], 58.35, 1e-4, "angle K")
 
@@ -86,7 +90,7 @@ def check_published(c, tool, src):
 
 
 def main():
-  src = fr.args()
+  _, src, _ = fr.args()
   tool = fr.import_tool(src)
   c = fr.Checks("ffconvert_rules")
   check_names(c, tool)

@@ -121,7 +121,7 @@ def check_file(c, tool, rb, impropers, torsions):
 
 
 def main():
-  src = fr.args()
+  _, src, _ = fr.args()
   itp = os.path.join(fr.GROMACS_DIR, "ffbonded.itp")
   if not os.path.isfile(itp):
     print("GROMACS OPLS-AA data (gromacs-data) not installed")

@@ -4,10 +4,12 @@ independent of tools/ffconvert.py, for the data checks in this folder."""
 import os
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from refcheck import SKIP, Checks, args  # noqa: E402,F401
+
 COMMAND_SECTION = 71
 SKIP_BEFORE_ATOMS = 73
 TORSION_SKIP = 84
-SKIP = 77  # CTest's "reference missing" status
 GROMACS_DIR = "/usr/share/gromacs/top/oplsaa.ff"
 
 
@@ -105,25 +107,6 @@ def read_forcefield(path):
               torsions=read_torsions(records, first))
 
 
-def read_bangfil(path):
-  """Bond records (A2,1X,A2,2F10.4) up to a record blank in columns 1-2, then angle
-  records (A2,1X,A2,1X,A2,2X,2F10.3) up to the next such record."""
-  lines = read_lines(path)
-  bonds, angles, i = [], [], 0
-  while lines[i][0:2].strip():
-    r = lines[i]
-    bonds.append(dict(a=r[0:2], b=r[3:5], k=fortran_float(r[5:15], 4),
-                      r0=fortran_float(r[15:25], 4), sep=r[2]))
-    i += 1
-  i += 1
-  while i < len(lines) and lines[i][0:2].strip():
-    r = lines[i]
-    angles.append(dict(a=r[0:2], b=r[3:5], c=r[6:8], k=fortran_float(r[10:20], 3),
-                       t0=fortran_float(r[20:30], 3), gap=r[8:10]))
-    i += 1
-  return bonds, angles, lines[i + 1:] if i < len(lines) else []
-
-
 def paths(source_dir):
   d = os.path.join(source_dir, "data", "forcefield")
   return os.path.join(d, "opls-aa.par"), os.path.join(d, "opls-aa-bonded.par")
@@ -136,31 +119,6 @@ def import_tool(source_dir):
   return ffconvert
 
 
-class Checks:
-  """Collects failures so that one run reports all of them."""
-
-  def __init__(self, name):
-    self.name, self.failures, self.count = name, [], 0
-
-  def check(self, ok, message):
-    self.count += 1
-    if not ok:
-      self.failures.append(message)
-
-  def close(self, value, want, tol, message):
-    self.check(abs(value - want) <= tol, "%s: %r, expected %r (tolerance %g)" %
-               (message, value, want, tol))
-
-  def finish(self):
-    for f in self.failures[:50]:
-      print("FAIL %s" % f)
-    if len(self.failures) > 50:
-      print("... %d more failures" % (len(self.failures) - 50))
-    print("%s: %d passed, %d failed" % (self.name, self.count - len(self.failures),
-                                        len(self.failures)))
-    return 1 if self.failures else 0
-
-
 def run(main):
   """Runs a check's main(); a file that cannot even be read is one clear failure."""
   try:
@@ -168,9 +126,3 @@ def run(main):
   except (AssertionError, ValueError, IndexError, OSError) as err:
     print("FAIL %s: %s" % (type(err).__name__, err))
     return 1
-
-
-def args():
-  if len(sys.argv) < 3:
-    raise SystemExit("usage: %s <veka binary> <source dir> <build dir>" % sys.argv[0])
-  return sys.argv[2]
