@@ -258,15 +258,6 @@ AtomType parzmt(State& s, int type) {
   return t;
 }
 
-// The solvent Z-matrix part is passed over by the search for the " Final" record; only
-// the name record in front of it is skipped by count.
-AtomType parzms(State& s, int type) {
-  AtomType t;
-  if (!findLocalType(s.io.szmatfile, 1, type, t))
-    missingType(s, "No Entry in Solvent Z-matrix for Atom Type", type);
-  return t;
-}
-
 // ---------------------------------------------------------------- assignment
 
 bool solutePolarisation(const State& s) {

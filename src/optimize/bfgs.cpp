@@ -68,7 +68,7 @@ Backtrack backtrack(Counted& f, int n, const double* xold, double fold, const do
   if (slope > 0.0) {  // not downhill: only roundoff in the inverse Hessian gets here
     consoleMessage("ROUNDOFF PROBLEMS IN LNSRCH.");
     for (int i = 0; i < n; ++i) xnew[i] = xold[i];
-    return {fold, false, true};
+    return {fold, true};
   }
   const double test = relativeMax(n, dir, xold);
   const double alamin = test > 0.0 ? LINE_TOLX / test : std::numeric_limits<double>::infinity();
@@ -78,9 +78,9 @@ Backtrack backtrack(Counted& f, int n, const double* xold, double fold, const do
     const double fnew = f.value(xnew);
     if (alam < alamin) {
       for (int i = 0; i < n; ++i) xnew[i] = xold[i];
-      return {fold, true, false};
+      return {fold, false};
     }
-    if (fnew <= fold + ALF * alam * slope) return {fnew, false, false};
+    if (fnew <= fold + ALF * alam * slope) return {fnew, false};
     double tmplam;
     if (first) {  // alam = 1
       tmplam = -slope / (2.0 * (fnew - fold - slope));
@@ -97,7 +97,7 @@ Backtrack backtrack(Counted& f, int n, const double* xold, double fold, const do
         if (disc < 0.0) {
           consoleMessage("ROUNDOFF PROBLEMS IN LNSRCH.");
           for (int i = 0; i < n; ++i) xnew[i] = xold[i];
-          return {fold, false, true};
+          return {fold, true};
         }
         tmplam = (-b + std::sqrt(disc)) / (3.0 * a);
       }

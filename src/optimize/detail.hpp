@@ -59,9 +59,9 @@ double lineMinimize(Counted& f, int n, double* p, double* xi, double f0, double*
 // The backtracking line search of the BFGS minimiser (described in bfgs.cpp): from xold,
 // with f(xold) = fold and gradient g, along dir (first scaled down to length stpmax when
 // longer). The accepted point goes to xnew; on failure xnew = xold and f = fold.
+// A step that falls below its tolerance also returns xnew = xold and f = fold.
 struct Backtrack {
   double f;       // value at xnew
-  bool check;     // the step fell below its tolerance: xnew = xold, f = fold
   bool roundoff;  // uphill direction or no real cubic minimum ("ROUNDOFF PROBLEMS IN LNSRCH.")
 };
 Backtrack backtrack(Counted& f, int n, const double* xold, double fold, const double* g,

@@ -332,14 +332,6 @@ bool checkGeometry(State& s) {
   return !invalid;
 }
 
-double optimiseQuietly(State& s, bool* converged) {
-  collectVariables(s);
-  const CycleRun run = runCycles(s, false);
-  settle(s);
-  if (converged) *converged = run.converged;
-  return run.energy;
-}
-
 bool optmiz(State& s) {
   Io& io = s.io;
   Optim& o = s.optim;

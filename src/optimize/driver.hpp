@@ -47,14 +47,6 @@ namespace veka {
 // refused.
 bool optmiz(State& s);
 
-// The cycles of an optimisation of the current solutes without a listing of their own
-// (the minimisers' messages aside) and without the pattern-search relaxation: for callers
-// that optimise many structures, such as the conformational searches. Uses MXCYCL as it
-// stands and expects at most MAXOPT variables. Returns the energy reached; the Z-matrix
-// and the coordinates hold the optimised structure, `converged` (when given) whether the
-// cycles ended by the energy rule.
-double optimiseQuietly(State& s, bool* converged = nullptr);
-
 // Cycles of an optimisation for the MXCON of the command line: 2..10000.
 int optimizationCycles(int mxcon);
 

@@ -91,7 +91,6 @@ class AnnealRandom final : public Uniform {
  public:
   static constexpr std::uint64_t DEFAULT_SEED = 20240611;
   explicit AnnealRandom(std::uint64_t seed = DEFAULT_SEED) : state_(seed) {}
-  void seed(std::uint64_t s) { state_ = s; }
   double next() override;
 
  private:

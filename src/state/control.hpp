@@ -59,13 +59,10 @@ struct Geom {
 };
 
 struct Misc {
-  double PI = 3.141592653589793;
-  double TWOPI = 6.283185307179586;
-  double PIHALF = 1.5707963267948966;
   double DTORAD = 0.017453292519943295;  // degrees to radians
   double SQ332 = 18.222513547806734;     // sqrt(332.06): Coulomb factor per charge
   double GASCON = 0.00198717;            // kcal/(mol K)
-  double DZERO = 0.0;
+
   double TC = 0.0;           // temperature, degrees C (record 33)
   double TK = 273.15;        // absolute temperature
   double BETA = 0.0;         // 1 / (R T)

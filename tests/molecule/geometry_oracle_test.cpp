@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "molecule/geometry.hpp"
+#include "support/coords.hpp"
 #include "support/run.hpp"
 
 namespace veka {
@@ -169,7 +170,7 @@ TEST(MakmolOracle, AgreesWithOpenBabelOnRandomZmatrices) {
     build(z, *ours);
     for (int i = 1; i <= z.n; ++i) setAtom(*theirs, i, ob[static_cast<std::size_t>(i - 1)]);
     qtrf(z.n, *theirs, *ours);
-    const double d = rmsd(z.n, *ours, *theirs);
+    const double d = test::rmsd(z.n, *ours, *theirs);
     worst = std::max(worst, d);
     EXPECT_LT(d, 1e-4) << "molecule " << m << " (" << z.n << " atoms)";
     for (int i = 3; i <= z.n; ++i) {

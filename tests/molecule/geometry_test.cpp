@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "molecule/geometry.hpp"
+#include "support/coords.hpp"
 
 namespace veka {
 namespace {
@@ -184,9 +185,9 @@ TEST(Qtrf, ReturnsARotatedAndShiftedCopyToTheReference) {
                  u[1][0] * p.x + u[1][1] * p.y + u[1][2] * p.z + shift.y,
                  u[2][0] * p.x + u[2][1] * p.y + u[2][2] * p.z + shift.z});
       }
-      ASSERT_GT(rmsd(n, *ref, *mov), 1.0);
+      ASSERT_GT(test::rmsd(n, *ref, *mov), 1.0);
       qtrf(n, *ref, *mov);
-      EXPECT_LT(rmsd(n, *ref, *mov), 1e-10) << "n=" << n;
+      EXPECT_LT(test::rmsd(n, *ref, *mov), 1e-10) << "n=" << n;
     }
   }
 }
@@ -208,7 +209,7 @@ TEST(Qtrf, FindsTheLeastSquaresFitOfNoisyCopies) {
              u[2][0] * p.x + u[2][1] * p.y + u[2][2] * p.z + noise(g)});
   }
   qtrf(n, *ref, *mov);
-  const double best = rmsd(n, *ref, *mov);
+  const double best = test::rmsd(n, *ref, *mov);
   EXPECT_LT(best, 0.5);
   auto probe = std::make_unique<Xyz>();
   for (int axis = 0; axis < 3; ++axis) {
@@ -222,7 +223,7 @@ TEST(Qtrf, FindsTheLeastSquaresFitOfNoisyCopies) {
         p[b] = pb;
         setAtom(*probe, i, {p[0], p[1], p[2]});
       }
-      EXPECT_GT(rmsd(n, *ref, *probe), best);
+      EXPECT_GT(test::rmsd(n, *ref, *probe), best);
     }
   }
 }
@@ -253,48 +254,6 @@ TEST(Jacobi, StopsOnAMatrixThatIsNotANumber) {
   std::array<double, 4> d{};
   std::array<std::array<double, 4>, 4> v{};
   EXPECT_EQ(jacobi(a, d, v), 0);  // returns at once instead of sweeping forever
-}
-
-TEST(Longz, PutsTheFarthestAtomOnPositiveZAndMovesEverySetRigidly) {
-  auto sc = std::make_unique<Solcor>();
-  std::mt19937_64 g(3);
-  const int n = 20;
-  for (std::size_t k = 0; k < 3; ++k)
-    for (int i = 1; i <= n; ++i) setAtom(sc->xyz[k], i, randomPoint(g));
-  for (int i = 1; i <= n; ++i) {
-    setAtom(sc->setup0, i, atom(sc->xyz[1], i));
-    setAtom(sc->setup1, i, atom(sc->xyz[2], i));
-  }
-  setAtom(sc->xyz[0], 7, {-4.0, -5.0, -6.0});  // the farthest atom
-  const auto before = std::make_unique<Solcor>(*sc);
-  longz(*sc, n);
-  EXPECT_NEAR(sc->xyz[0].x(7), 0.0, 1e-12);
-  EXPECT_NEAR(sc->xyz[0].y(7), 0.0, 1e-12);
-  EXPECT_NEAR(sc->xyz[0].z(7), std::sqrt(16.0 + 25.0 + 36.0), 1e-12);
-  // Distances from the origin and between atoms are kept in every set.
-  const std::array<const Xyz*, 5> a{&before->xyz[0], &before->xyz[1], &before->xyz[2],
-                                    &before->setup0, &before->setup1};
-  const std::array<const Xyz*, 5> b{&sc->xyz[0], &sc->xyz[1], &sc->xyz[2], &sc->setup0,
-                                    &sc->setup1};
-  for (std::size_t k = 0; k < 5; ++k) {
-    for (int i = 1; i <= n; ++i) {
-      EXPECT_NEAR(distance(atom(*a[k], i), {}), distance(atom(*b[k], i), {}), 1e-12);
-      EXPECT_NEAR(distance(atom(*a[k], i), atom(*a[k], 1)),
-                  distance(atom(*b[k], i), atom(*b[k], 1)), 1e-12);
-    }
-    // A proper rotation: the handedness (a dihedral) is unchanged.
-    EXPECT_NEAR(dihedral(atom(*a[k], 1), atom(*a[k], 2), atom(*a[k], 3), atom(*a[k], 4)),
-                dihedral(atom(*b[k], 1), atom(*b[k], 2), atom(*b[k], 3), atom(*b[k], 4)), 1e-10);
-  }
-}
-
-TEST(Longz, AtomOnTheNegativeZAxisEndsOnPositiveZ) {
-  auto sc = std::make_unique<Solcor>();
-  setAtom(sc->xyz[0], 1, {0.0, 0.0, -3.0});
-  setAtom(sc->xyz[0], 2, {1.0, 0.0, 0.0});
-  longz(*sc, 2);
-  EXPECT_NEAR(sc->xyz[0].z(1), 3.0, 1e-15);
-  EXPECT_NEAR(std::hypot(sc->xyz[0].x(1), sc->xyz[0].y(1)), 0.0, 1e-15);
 }
 
 }  // namespace

@@ -89,19 +89,6 @@ TEST(ParamsLocalTypes, TypesAfterTheEndOfTheLocalTableAreMissing) {
   }
 }
 
-TEST(ParamsLocalTypes, SolventZmatrixTypes) {
-  ParamsFixture f;
-  ParamsFixture::open(f.s.io.szmatfile, test::paramsData("solvent.z"), OpenStatus::Old);
-  const AtomType h = parzms(f.s, 801);
-  EXPECT_EQ(h.ff, "HW");
-  EXPECT_DOUBLE_EQ(h.q, 0.41);
-  EXPECT_DOUBLE_EQ(parzms(f.s, 800).sig, 3.1656);
-  testing::internal::CaptureStderr();
-  EXPECT_THROW(parzms(f.s, 805), Stop);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            " No Entry in Solvent Z-matrix for Atom Type  805\n");
-}
-
 TEST(ParamsSolute, ThreeStatesInterpolatedWithTheirSlotsAndNetCharges) {
   ParamsFixture f;
   f.lambdas(0.0, 0.5, 1.0);

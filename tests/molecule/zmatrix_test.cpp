@@ -8,6 +8,7 @@
 #include "molecule/geometry.hpp"
 #include "molecule/zmatrix.hpp"
 #include "solute_fixture.hpp"
+#include "support/coords.hpp"
 
 namespace veka {
 namespace {
@@ -130,7 +131,7 @@ TEST(ZmatrixFile, GeometryVariationInterpolatesEachState) {
   EXPECT_NEAR(dihedDeg(s.solcor.setup0, 1, 2, 3, 4), 180.0, 1e-9);
   EXPECT_NEAR(dihedDeg(s.solcor.setup1, 1, 2, 3, 4), 60.0, 1e-9);
   // RC2 = RC0: an exact copy; RC1: superimposed, so the centroids coincide.
-  EXPECT_EQ(rmsd(14, s.solcor.xyz[0], s.solcor.xyz[2]), 0.0);
+  EXPECT_EQ(test::rmsd(14, s.solcor.xyz[0], s.solcor.xyz[2]), 0.0);
   Vec3 m0, m1;
   for (int i = 1; i <= 14; ++i) {
     m0.x += s.solcor.xyz[0].x(i) - s.solcor.xyz[1].x(i);
@@ -138,7 +139,7 @@ TEST(ZmatrixFile, GeometryVariationInterpolatesEachState) {
   }
   EXPECT_NEAR(m0.x, 0.0, 1e-12);
   EXPECT_NEAR(m1.y, 0.0, 1e-12);
-  EXPECT_GT(rmsd(14, s.solcor.xyz[0], s.solcor.xyz[1]), 0.05);
+  EXPECT_GT(test::rmsd(14, s.solcor.xyz[0], s.solcor.xyz[1]), 0.05);
   // The variable dihedral carries each state's value.
   EXPECT_NEAR(s.dihcom.PHI[0](1), 120.0 * kDeg, 1e-12);
   EXPECT_NEAR(s.dihcom.PHI[1](1), 150.0 * kDeg, 1e-12);
@@ -156,7 +157,7 @@ TEST(ZmatrixFile, PerturbedStatesAreCopiesWithoutPerturbation) {
   f->state().geom.RC1 = 1.0;
   f->state().geom.noPert = 1;
   readSolutes(f->state(), 4);
-  EXPECT_EQ(rmsd(14, f->state().solcor.xyz[0], f->state().solcor.xyz[1]), 0.0);
+  EXPECT_EQ(test::rmsd(14, f->state().solcor.xyz[0], f->state().solcor.xyz[1]), 0.0);
 }
 
 TEST(ZmatrixFile, TwoSolutesWithTheSecondFlagged) {

@@ -71,17 +71,5 @@ TEST(DriverCycles, ThePairListFollowsTheGeometry) {
   EXPECT_NE(final, start);
 }
 
-TEST(DriverCycles, QuietOptimisationReachesTheSameMinimum) {
-  GasJob loud = optJob("octanol.z");
-  loud.state().config.MXCON = 50;
-  ASSERT_TRUE(optmiz(loud.state()));
-  GasJob quiet = optJob("octanol.z");
-  const std::size_t before = quiet.listing().size();
-  bool converged = false;
-  EXPECT_NEAR(optimiseQuietly(quiet.state(), &converged), loud.state().energy.EOLD, 1e-9);
-  EXPECT_TRUE(converged);
-  EXPECT_EQ(quiet.listing().size(), before);
-}
-
 }  // namespace
 }  // namespace veka

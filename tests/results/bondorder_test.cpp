@@ -72,7 +72,7 @@ TEST(BondOrder, ChainsAndFunctionalGroups) {
   };
   for (const Case& c : cases) {
     WriterJob job(resultsData(c.file));
-    EXPECT_EQ(ibndo(job.s, c.i, c.j), c.order) << c.file << " " << c.i << "-" << c.j;
+    EXPECT_EQ(BondOrders(job.s).order(c.i, c.j), c.order) << c.file << " " << c.i << "-" << c.j;
   }
 }
 
@@ -85,23 +85,23 @@ TEST(BondOrder, TypeRulesComeBeforeTheConjugation) {
   ASSERT_EQ(plain.order(1, 2) + plain.order(2, 3), 3);
   s.potpar.AMTYPI(1) = "C!";
   s.potpar.AMTYPI(2) = "C!";
-  EXPECT_EQ(ibndo(s, 1, 2), 1);
+  EXPECT_EQ(BondOrders(s).order(1, 2), 1);
   s.potpar.AMTYPI(1) = "CA";
   s.potpar.AMTYPI(2) = "C#";
-  EXPECT_EQ(ibndo(s, 1, 2), 1);
+  EXPECT_EQ(BondOrders(s).order(1, 2), 1);
   s.potpar.AMTYPI(2) = "CT";
-  EXPECT_EQ(ibndo(s, 2, 3), 1);
+  EXPECT_EQ(BondOrders(s).order(2, 3), 1);
   s.potpar.AMTYPI(2) = "O2";
   s.potpar.NATI(2) = 8;
-  EXPECT_EQ(ibndo(s, 1, 2), 4);
+  EXPECT_EQ(BondOrders(s).order(1, 2), 4);
   s.potpar.AMTYPI(2) = "S=";
   s.potpar.NATI(2) = 16;
-  EXPECT_EQ(ibndo(s, 2, 3), 2);
+  EXPECT_EQ(BondOrders(s).order(2, 3), 2);
   s.potpar.AMTYPI(2) = "S ";
-  EXPECT_EQ(ibndo(s, 2, 3), 1);
+  EXPECT_EQ(BondOrders(s).order(2, 3), 1);
   s.potpar.NATI(2) = 15;
-  EXPECT_EQ(ibndo(s, 2, 3), 1);
-  EXPECT_EQ(ibndo(s, 1, 4), 1);  // not bonded
+  EXPECT_EQ(BondOrders(s).order(2, 3), 1);
+  EXPECT_EQ(BondOrders(s).order(1, 4), 1);  // not bonded
 }
 
 TEST(BondOrder, BondBetweenTwoDieneCarbonsIsSingle) {

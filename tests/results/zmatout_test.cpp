@@ -8,6 +8,7 @@
 #include "molecule/geometry.hpp"
 #include "molecule/zmatrix.hpp"
 #include "results/zmatout.hpp"
+#include "support/coords.hpp"
 #include "writer_job.hpp"
 
 namespace veka::test {
@@ -52,7 +53,7 @@ void expectSameSolutes(const State& a, const State& b) {
       EXPECT_NEAR(a.potpar.QI[static_cast<std::size_t>(s)](i),
                   b.potpar.QI[static_cast<std::size_t>(s)](i), 1e-12);
   }
-  EXPECT_LT(rmsd(za.NSATM, a.solcor.xyz[0], b.solcor.xyz[0]), 1e-5);
+  EXPECT_LT(test::rmsd(za.NSATM, a.solcor.xyz[0], b.solcor.xyz[0]), 1e-5);
   EXPECT_EQ(a.bndcom.NBND, b.bndcom.NBND);
   EXPECT_EQ(a.angcom.NANG, b.angcom.NANG);
   EXPECT_EQ(a.dihcom.NDIH, b.dihcom.NDIH);
@@ -110,7 +111,7 @@ TEST(Writzm, LaterSolutesFollowTheirCartesianCoordinates) {
   }
   const double moved = gasPhaseEnergy(job.s);
   auto back = writeAndReadBack(job, "     ");
-  EXPECT_LT(rmsd(18, job.s.solcor.xyz[0], back->s.solcor.xyz[0]), 1e-5);
+  EXPECT_LT(test::rmsd(18, job.s.solcor.xyz[0], back->s.solcor.xyz[0]), 1e-5);
   EXPECT_NEAR(gasPhaseEnergy(back->s), moved, 1e-4);
   // The first solute's records are untouched.
   EXPECT_EQ(lines(job.summary())[2], lines(resultsData("two_residues.z"))[2]);
