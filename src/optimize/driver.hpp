@@ -39,6 +39,7 @@
 
 #include <string_view>
 
+#include "optimize/optstate.hpp"
 #include "state/state.hpp"
 
 namespace veka {
@@ -57,7 +58,7 @@ struct ScanSettings {
 };
 ScanSettings scanSettings(double rc0, double rc1, double rc2);
 
-// Validity check of the variable vector s.optim.x with its warnings on the listing;
+// Validity check of the variable vector s.optim->x with its warnings on the listing;
 // false when a variable bond or angle has an invalid value (a bond outside 0.01..1000 A,
 // an angle outside 0..180 degrees or within 0.01 degree of 0 or 180).
 bool checkGeometry(State& s);

@@ -30,7 +30,7 @@ TEST(DriverCycles, MxconLimitsTheCycles) {
     State& s = job.state();
     s.config.MXCON = mxcon;
     ASSERT_TRUE(optmiz(s));
-    EXPECT_EQ(s.optim.MXCYCL, cycles) << mxcon;
+    EXPECT_EQ(s.optim->MXCYCL, cycles) << mxcon;
   }
 }
 
