@@ -7,7 +7,6 @@
 #include "format/record.hpp"
 #include "normalmodes/eigen.hpp"
 #include "normalmodes/report.hpp"
-#include "normalmodes/tables.hpp"
 #include "state/state.hpp"
 
 namespace veka::nm {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "molecule/elements.hpp"
 #include "normalmodes/derivs.hpp"
 #include "normalmodes/tables.hpp"
 #include "state/state.hpp"

@@ -8,7 +8,7 @@
 #include "energy/gasphase.hpp"
 #include "energy/nbpair.hpp"
 #include "format/record.hpp"
-#include "input/setup.hpp"
+#include "molecule/moments.hpp"
 #include "optimize/structures.hpp"
 #include "optimize/variables.hpp"
 
