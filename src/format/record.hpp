@@ -58,6 +58,7 @@
 #include <string>
 #include <string_view>
 
+#include "format/numbers.hpp"
 #include "format/origin.hpp"
 #include "state/array.hpp"
 
@@ -65,26 +66,6 @@ namespace veka::fmt {
 
 // The largest column any record position may reach; positions beyond it are clamped.
 inline constexpr int kMaxColumn = 1 << 24;
-
-// ---------------------------------------------------------------- field parsers
-// Iw input. Returns false for a field the reading rules above reject.
-bool parseInteger(std::string_view field, int& out);
-// Fw.d / Ew.d / Dw.d input with d implied decimals. Returns false for a field the
-// reading rules above reject, including a value outside the range of a double.
-bool parseReal(std::string_view field, int d, double& out);
-
-// ---------------------------------------------------------------- field formatters
-// Append one output field to `out` (no allocation beyond the growth of `out`).
-// A width of 0 for I and F gives the shortest form; a negative width writes nothing.
-void appendI(std::string& out, long long v, int w, int m = -1);
-void appendF(std::string& out, double v, int w, int d);
-void appendE(std::string& out, double v, int w, int d, char letter = 'E');
-void appendA(std::string& out, std::string_view s, int w);
-
-// Single fields as new strings.
-std::string formatI(long long v, int w, int m = -1);
-std::string formatF(double v, int w, int d);
-std::string formatE(double v, int w, int d, char letter = 'E');
 
 // ---------------------------------------------------------------- reading
 // A cursor over one input record. Each call consumes the next field.

@@ -11,7 +11,7 @@
 #include "molecule/moments.hpp"
 #include "molecule/params.hpp"
 #include "molecule/prmchk.hpp"
-#include "molecule/zmatrix.hpp"
+#include "molecule/zmatrix_states.hpp"
 
 namespace veka {
 

@@ -1,5 +1,5 @@
-// Bonded parameters of the solute term lists in the three perturbation states, the Monte
-// Carlo steps of the variable terms and the parameter listings.
+#include "molecule/bonded_terms.hpp"
+
 #include <algorithm>
 #include <cmath>
 

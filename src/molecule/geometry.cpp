@@ -136,7 +136,9 @@ const int kSimdLevel = (__builtin_cpu_init(), __builtin_cpu_supports("avx512f") 
                                                                                 : 0);
 #endif
 
-void sinCosKernel(const double* x, double* sn, double* cs, int n) {
+}  // namespace
+
+void sinCos(const double* x, double* sn, double* cs, int n) {
 #if defined(__x86_64__) && defined(__GNUC__)
   if (kSimdLevel == 2) {
     sinCosAvx512(x, sn, cs, n);
@@ -150,6 +152,8 @@ void sinCosKernel(const double* x, double* sn, double* cs, int n) {
 #endif
   sinCosFixup(x, sn, cs, n);
 }
+
+namespace {
 
 // Atoms 4..n in blocks: the trigonometric factors of a block first (they do not depend
 // on coordinates, so this part is vectorised), then the chain of placements.
@@ -299,10 +303,6 @@ double distance(const Vec3& a, const Vec3& b) {
 ZmatView workingView(const Zmat& z) {
   return {z.NSATM,      z.IZ1.data(), z.IZ2.data(), z.IZ3.data(),
           z.BND.data(), z.ANG.data(), z.DIH.data()};
-}
-
-void sinCos(const double* x, double* s, double* c, int n) {
-  sinCosKernel(x, s, c, n);
 }
 
 void makmol(Xyz& out, const ZmatView& zm) {

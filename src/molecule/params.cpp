@@ -1,11 +1,12 @@
 #include "molecule/params.hpp"
+#include "molecule/autoterms.hpp"
+#include "molecule/bonded_terms.hpp"
 
 #include <cmath>
 #include <string>
 
 #include "energy/covneb.hpp"
 #include "format/record.hpp"
-#include "molecule/bonded.hpp"
 #include "molecule/solvent_models.hpp"
 
 namespace veka {

@@ -72,8 +72,5 @@ bool calfreq(State& s, Work& w);
 
 // Entry of the main program (run mode 4, and after an optimisation when requested).
 void calfreq(State& s);
-inline void normalModes(State& s) {
-  calfreq(s);
-}
 
 }  // namespace veka

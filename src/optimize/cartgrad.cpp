@@ -317,11 +317,4 @@ void variableGradient(State& s, double* ga, double step) {
   }
 }
 
-void gradientAt(State& s, const double* xa, double* ga) {
-  buildGeometry(s, applyActive(s, xa));
-  ++s.optim->gradients;
-  cartesianGradient(s);
-  variableGradient(s, ga);
-}
-
 }  // namespace veka

@@ -9,8 +9,10 @@
 #include "energy/nbpair.hpp"
 #include "format/record.hpp"
 #include "molecule/moments.hpp"
-#include "optimize/structures.hpp"
+#include "optimize/hooke.hpp"
 #include "optimize/variables.hpp"
+#include "results/singlepoint.hpp"
+#include "results/zmatout.hpp"
 
 namespace veka {
 
@@ -70,7 +72,7 @@ void listCycleBox(State& s, int cycle) {
 void listCycleEnergy(State& s, int cycle, double e) {
   s.io.list(
       RecordWriter().A(" Energy after cycle").I(cycle, 5).A(" =").F(e, 16, 6).A(" kcal/mol").str());
-  writeZmatrix(s, s.io.output, e);
+  writzm(s, s.io.output, e);
 }
 
 CycleRun runCycles(State& s, bool optimisation) {
@@ -163,12 +165,12 @@ void listOptimisation(State& s, const CycleRun& run) {
   listLine(s, RecordWriter().A(" Optimized energy =").F(run.energy, 16, 6).A(" kcal/mol"));
   io.list("");
   io.list(" Final Z-Matrix:");
-  writeZmatrix(s, io.output, run.energy);
+  writzm(s, io.output, run.energy);
   if (s.control.zmOutStyle != 0) {
     io.summary.rewind();
-    writeZmatrix(s, io.summary, run.energy);
+    writzm(s, io.summary, run.energy);
   }
-  writeStructureFiles(s, run.energy);
+  writeStructureFile(s, run.energy);
 }
 
 // ------------------------------------------------------------------ scans

@@ -6,6 +6,7 @@
 #include "energy/eintra.hpp"
 #include "energy/gasphase.hpp"
 #include "molecule/geometry.hpp"
+#include "optimize/cartgrad.hpp"
 
 namespace veka {
 
@@ -239,6 +240,13 @@ double energyAt(State& s, const double* xa) {
   buildGeometry(s, applyActive(s, xa));
   ++s.optim->energies;
   return gasPhaseEnergy(s);
+}
+
+void gradientAt(State& s, const double* xa, double* ga) {
+  buildGeometry(s, applyActive(s, xa));
+  ++s.optim->gradients;
+  cartesianGradient(s);
+  variableGradient(s, ga);
 }
 
 }  // namespace veka

@@ -5,6 +5,8 @@
 #include <set>
 #include <tuple>
 
+#include "molecule/autoterms.hpp"
+#include "molecule/bonded_terms.hpp"
 #include "molecule/prmchk.hpp"
 #include "params_support.hpp"
 

@@ -8,7 +8,7 @@
 
 #include "format/origin.hpp"
 #include "molecule/geometry.hpp"
-#include "molecule/zmatrix.hpp"
+#include "molecule/zmatrix_states.hpp"
 #include "solute_fixture.hpp"
 #include "support/coords.hpp"
 

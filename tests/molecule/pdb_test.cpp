@@ -13,8 +13,8 @@
 
 #include "molecule/geometry.hpp"
 #include "molecule/pdb.hpp"
-#include "molecule/zmatrix.hpp"
 #include "molecule/zmatrix_derive.hpp"
+#include "molecule/zmatrix_states.hpp"
 #include "solute_fixture.hpp"
 #include "support/coords.hpp"
 

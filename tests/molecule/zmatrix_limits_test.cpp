@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "molecule/zmatrix.hpp"
+#include "molecule/zmatrix_states.hpp"
 #include "solute_fixture.hpp"
 
 namespace veka {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "optimize/detail.hpp"
+#include "optimize/bfgs.hpp"
 #include "problems.hpp"
 
 namespace veka::opt::test {

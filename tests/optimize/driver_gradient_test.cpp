@@ -16,6 +16,7 @@
 #include "energy/eintra.hpp"
 #include "energy/gasphase.hpp"
 #include "energy/nbpair.hpp"
+#include "optimize/bfgs.hpp"
 #include "optimize/cartgrad.hpp"
 #include "optimize/driver.hpp"
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "optimize/siman.hpp"
 #include "problems.hpp"
 
 namespace veka::opt::test {

@@ -6,7 +6,7 @@
 #include "energy/gasphase.hpp"
 #include "format/record.hpp"
 #include "molecule/geometry.hpp"
-#include "molecule/zmatrix.hpp"
+#include "molecule/zmatrix_states.hpp"
 #include "results/zmatout.hpp"
 #include "support/coords.hpp"
 #include "writer_job.hpp"
