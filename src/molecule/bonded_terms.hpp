@@ -23,11 +23,6 @@ namespace veka {
 // k on a ring, 5 when V2 of the reference exceeds 3, 2 above 4, 2 for an improper).
 void assignBonded(State& s);
 
-// Record-14 switches of the command section that hold every bond (switch 7) or every
-// angle (switch 8) of the solutes fixed when non-zero.
-bool allBondsFixed(const State& s);
-bool allAnglesFixed(const State& s);
-
 // True when atom a lies on a ring of the covalent-neighbour graph. `work` is scratch of
 // at least NSATM + 1 entries.
 bool inRing(const State& s, int a, std::vector<int>& work);

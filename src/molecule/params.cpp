@@ -262,7 +262,7 @@ AtomType parzmt(State& s, int type) {
 // ---------------------------------------------------------------- assignment
 
 bool solutePolarisation(const State& s) {
-  return s.sw.pol1 > 0.0;
+  return s.sw.polarisation > 0.0;
 }
 
 bool qmSolutes(const State& s) {

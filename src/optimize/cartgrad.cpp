@@ -122,7 +122,7 @@ double intraPairEnergy(const State& s, int a) {
 
 // True when the solute-solute energy has pairs between molecules ma and mb.
 bool interacting(const State& s, int ma, int mb) {
-  return ma != mb && (s.sw.sw(5) != 1 || ma == 1 || mb == 1);
+  return ma != mb && (s.sw.firstSoluteOnly != 1 || ma == 1 || mb == 1);
 }
 
 double interPairEnergy(const State& s, int a) {

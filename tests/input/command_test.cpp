@@ -62,8 +62,8 @@ TEST_F(CommandSection, FieldsLandInTheirRecords) {
   EXPECT_DOUBLE_EQ(s.cutoff.CUTNB, 12.0);
   EXPECT_DOUBLE_EQ(s.sw.chop, 3.5);
   EXPECT_EQ(s.io.structFormat, 3);
-  EXPECT_EQ(s.sw.int35, 4);
-  EXPECT_DOUBLE_EQ(s.sw.pol2, 2.5);
+  EXPECT_EQ(s.sw.mcSetting, 4);
+  EXPECT_DOUBLE_EQ(s.sw.polarisation, 1.5);
   // Temperature and pressure derived values.
   EXPECT_DOUBLE_EQ(s.misc.TK, 310.15);
   EXPECT_NEAR(s.misc.BETA, 1.0 / (0.00198717 * 310.15), 1e-12);
@@ -103,7 +103,7 @@ TEST_F(CommandSection, DielectricAndScaleOnlyWithNeglectedSolventInteractions) {
                    {34, rec34}});
   EXPECT_DOUBLE_EQ(b.potpar.DIELEC, 4.0);
   EXPECT_DOUBLE_EQ(b.potpar.ljScale, 0.8);
-  EXPECT_EQ(b.sw.sw(6), 1);
+  EXPECT_EQ(b.sw.noSolventSolvent, 1);
   EXPECT_DOUBLE_EQ(b.movp.WKC, 20000.0);
   EXPECT_EQ(b.movp.prefSampling, 1);
   EXPECT_EQ(b.geom.noPert, 1);
@@ -138,8 +138,8 @@ TEST_F(CommandSection, CentreAtomsAndCap) {
   EXPECT_EQ(s.misc.NCENT(1), 4);
   EXPECT_EQ(s.misc.NCENT(2), 4);
   EXPECT_EQ(s.sol.centreAtom, 1);
-  EXPECT_EQ(s.misc.centre2(1), 1);
-  EXPECT_EQ(s.misc.centre2(2), 1);
+  EXPECT_EQ(s.misc.rotationCentre(1), 1);
+  EXPECT_EQ(s.misc.rotationCentre(2), 1);
   EXPECT_EQ(s.cap.atom, 4);
   EXPECT_DOUBLE_EQ(s.cap.radius, 15.0);
   EXPECT_DOUBLE_EQ(s.cap.r5sq, 400.0);

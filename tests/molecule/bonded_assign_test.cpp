@@ -96,12 +96,12 @@ TEST(BondedAssign, StepsOfVariableBondsAndAngles) {
   EXPECT_TRUE(contains(out, " Force Constant of 0 for Bond   2-   4 *CHECK*\n"));
   EXPECT_TRUE(contains(out, " Force Const. of 0 for Angle   2-   4-   5 *CHECK*\n"));
 
-  f.s.sw.sw(7) = 1;
+  f.s.sw.fixBonds = 1;
   assignBonded(f.s);
   EXPECT_EQ(b.DBND(1), 0.0);
   EXPECT_EQ(b.DBND(2), 0.0);
   EXPECT_GT(a.DANG(1), 0.0);
-  f.s.sw.sw(8) = 1;
+  f.s.sw.fixAngles = 1;
   assignBonded(f.s);
   EXPECT_EQ(a.DANG(1), 0.0);
   EXPECT_EQ(a.DAMX(2), 0.0);

@@ -147,7 +147,7 @@ TEST(ParamsSolute, AboveOneHalfTheFinalTypeIsPrintedAndTheLennardJonesScaleAppli
   ParamsFixture f;
   f.lambdas(0.6, 0.6, 0.6);
   f.s.potpar.ljScale = 0.8;
-  f.s.sw.pol1 = 1.0;
+  f.s.sw.polarisation = 1.0;
   f.solute({{2, 1}, {19, 0}});
   assignSoluteTypes(f.s);
   const Potpar& p = f.s.potpar;

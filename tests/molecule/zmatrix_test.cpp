@@ -184,7 +184,7 @@ TEST(ZmatrixFile, EverySectionPopulated) {
   auto f = SoluteFile::data("all_sections.z");
   State& s = f->state();
   s.geom.RC0 = 0.5;
-  s.sw.sw(1) = 1;
+  s.sw.soluteSetup = 1;
   readSolutes(s, 1);
   const Zmat& z = s.zmat;
   // Geometry variations, converted to radians and interpolated at RC0.
@@ -212,7 +212,7 @@ TEST(ZmatrixFile, EverySectionPopulated) {
   EXPECT_EQ(c.IBC(3), 9999);
   EXPECT_DOUBLE_EQ(c.RBC0(4), -1.0);
   EXPECT_DOUBLE_EQ(c.PBC3(4), 100.0);
-  EXPECT_EQ(s.sw.sw(1), 0);
+  EXPECT_EQ(s.sw.soluteSetup, 0);
   // Angles: 3-5 range, 6=5, then AUTO and one additional angle.
   const Angcom& a = s.angcom;
   ASSERT_EQ(a.NVANG, 4);

@@ -153,7 +153,7 @@ TEST(DriverGradient, PerAtomTermsGiveTheWholeEnergyDifferences) {
   {  // three solutes, the solute-solute energy limited to pairs with solute 1
     GasJob job = optJob("three.z", "BFGS ", 2, {{14, "  0  0  0  0  1  0  0  0  0"}});
     State& s = job.state();
-    ASSERT_EQ(s.sw.sw(5), 1);
+    ASSERT_EQ(s.sw.firstSoluteOnly, 1);
     collectVariables(s);
     displace(s, 4);
     expectSameGradient(s, "three solutes");
