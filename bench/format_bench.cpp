@@ -87,7 +87,7 @@ void BM_Read4D20_12(benchmark::State& state) {
   for (auto _ : state) {
     for (const std::string& rec : recs) {
       RecordReader r(rec);
-      for (int i = 0; i < 4; ++i) sum += r.D(20, 12);
+      for (int i = 0; i < 4; ++i) sum += r.F(20, 12);
     }
   }
   benchmark::DoNotOptimize(sum);

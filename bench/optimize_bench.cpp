@@ -112,10 +112,10 @@ void optimise(benchmark::State& st, const std::string& file) {
     st.ResumeTiming();
     optmiz(*s);
     energy = s->energy.EOLD;
-    energies = s->optim.energies;
-    gradients = s->optim.gradients;
+    energies = s->optim->energies;
+    gradients = s->optim->gradients;
   }
-  st.counters["variables"] = s->optim.nvar;
+  st.counters["variables"] = s->optim->nvar;
   st.counters["energies"] = static_cast<double>(energies);
   st.counters["gradients"] = static_cast<double>(gradients);
   st.counters["E_kcal"] = energy;
@@ -135,8 +135,8 @@ void BM_EnergyOctanol(benchmark::State& st) {
   auto s = job("octanol.z");
   collectVariables(*s);
   for (auto _ : st) {
-    s->optim.built = false;  // a full rebuild, as after a change of an early variable
-    benchmark::DoNotOptimize(energyAt(*s, s->optim.xa.data()));
+    s->optim->built = false;  // a full rebuild, as after a change of an early variable
+    benchmark::DoNotOptimize(energyAt(*s, s->optim->xa.data()));
   }
 }
 BENCHMARK(BM_EnergyOctanol)->Unit(benchmark::kMicrosecond);
@@ -146,7 +146,7 @@ void BM_GradientOctanol(benchmark::State& st) {
   collectVariables(*s);
   double g[MAXOPT];
   for (auto _ : st) {
-    gradientAt(*s, s->optim.xa.data(), g);
+    gradientAt(*s, s->optim->xa.data(), g);
     benchmark::DoNotOptimize(g[0]);
   }
 }

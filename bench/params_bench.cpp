@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "format/record.hpp"
-#include "molecule/bonded.hpp"
+#include "molecule/bonded_terms.hpp"
 #include "molecule/params.hpp"
 
 namespace {

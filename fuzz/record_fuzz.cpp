@@ -50,10 +50,7 @@ void fields(std::string_view program, std::string_view record) {
         case 1:
         case 2:
         case 3:
-          checkReal(op % 10 == 1   ? r.F(w, d)
-                    : op % 10 == 2 ? r.E(w, d)
-                                   : r.D(w, d),
-                    w < 0 ? 0 : w, d);
+          checkReal(r.F(w, d), w < 0 ? 0 : w, d);
           break;
         case 4:
           require(r.A(w).size() <= static_cast<std::size_t>(w < 0 ? 0 : w));
@@ -71,7 +68,7 @@ void fields(std::string_view program, std::string_view record) {
           r.TL(w);
           break;
         default:
-          r.TR(w);
+          r.X(w);
           break;
       }
     } catch (const InputError&) {
@@ -94,7 +91,7 @@ void list(std::string_view kinds, std::string_view record) {
         int v = 0;
         more = r.next(v);
       } else {
-        std::string s;
+        std::string_view s;
         more = r.next(s);
       }
       if (!more) {

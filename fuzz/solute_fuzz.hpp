@@ -8,7 +8,7 @@
 #include <string>
 
 #include "format/origin.hpp"
-#include "molecule/zmatrix.hpp"
+#include "molecule/zmatrix_states.hpp"
 #include "state/state.hpp"
 
 namespace veka::fuzz {

@@ -45,16 +45,8 @@ def from_bits64(b):
     return struct.unpack("<d", struct.pack("<Q", b))[0]
 
 
-def bits32(x):
-    return struct.unpack("<I", struct.pack("<f", x))[0]
-
-
 def signed64(b):
     return b - (1 << 64) if b >= 1 << 63 else b
-
-
-def signed32(b):
-    return b - (1 << 32) if b >= 1 << 31 else b
 
 
 SPECIAL = [0.0, -0.0, float("nan"), float("inf"), float("-inf"), 1.7976931348623157e308,
@@ -178,13 +170,15 @@ def write_cases(rng):
 
 
 def list_output_cases(rng):
-    """Item lists for list-directed output: (kind, value) with kind d, f, i, k, s."""
+    """Item lists for list-directed output: (kind, value) with kind d (double precision),
+    i (integer) or s (characters), the kinds the program writes list-directed. The lists
+    are drawn with single-precision and 64-bit integer items among them, which are then
+    left out: drawing them keeps the random stream of the tables generated after this
+    one."""
     specials = [0.0, -0.0, 0.1, 0.09999999999999999, 1e16, 1e17, 99999999999999984.0,
                 9.999999999999999e16, 1e-5, 123.456, -2.5, 1e300, 5e-324, 1e100, 1e-100,
                 float("nan"), float("inf"), float("-inf"), 0.5, 1.0 / 3.0]
-    fspecials = [0.0, -0.0, 0.1, 1e9, 999999936.0, 1e8, 0.099999994, 1e-5, 3.4e38, 1e-45,
-                 float("nan"), float("inf"), float("-inf"), 1.0 / 3.0]
-    cases = [[("d", x)] for x in specials] + [[("f", x)] for x in fspecials]
+    cases = [[("d", x)] for x in specials]
     for _ in range(900):
         items = []
         for _ in range(rng.randint(1, 7)):
@@ -192,23 +186,19 @@ def list_output_cases(rng):
             if k == "d":
                 items.append(("d", rng.choice(specials) if rng.random() < 0.2 else random_value(rng, -22, 22)))
             elif k == "f":
-                v = rng.choice(fspecials) if rng.random() < 0.2 else random_value(rng, -12, 12)
-                items.append(("f", safe_float32(v)))
+                if rng.random() >= 0.2:
+                    random_value(rng, -12, 12)
+                else:
+                    rng.choice(range(14))
             elif k == "i":
                 items.append(("i", rng.choice([0, -1, 5, 2147483647, -2147483648, rng.randint(-2**31, 2**31 - 1), rng.randint(-99, 99)])))
             elif k == "k":
-                items.append(("k", rng.choice([0, -2**63, 2**63 - 1, rng.randint(-2**63, 2**63 - 1)])))
+                rng.choice([0, 0, 0, rng.randint(-2**63, 2**63 - 1)])
             else:
                 items.append(("s", rng.choice(["", "a", "IOSTAT = ", "x y", "abc", "'", "FILE IS"])))
-        cases.append(items)
+        if items:
+            cases.append(items)
     return cases
-
-
-def safe_float32(x):
-    try:
-        return struct.unpack("<f", struct.pack("<f", x))[0]
-    except OverflowError:
-        return math.copysign(float("inf"), x)
 
 
 def real_field_text(rng):
@@ -419,12 +409,8 @@ def int_literal(v, suffix):
 def fortran_item(kind, v):
     if kind == "d":
         return f"transfer({int_literal(signed64(bits64(v)), '_8')}, 1d0)"
-    if kind == "f":
-        return f"transfer({int_literal(signed32(bits32(v)), '')}, 1.0)"
     if kind == "i":
         return int_literal(v, "")
-    if kind == "k":
-        return int_literal(v, "_8")
     return fortran_string(v)
 
 
@@ -465,10 +451,8 @@ def hexbits(x):
 def item_text(kind, v):
     if kind == "d":
         return f"d:{bits64(v):016x}"
-    if kind == "f":
-        return f"f:{bits32(v):08x}"
-    if kind in "ik":
-        return f"{kind}:{v}"
+    if kind == "i":
+        return f"i:{v}"
     return "s:" + v.encode().hex()
 
 
@@ -536,8 +520,8 @@ def main():
                 r = ["ok"] + [f"{int(x) & (2**64 - 1):016x}" for x in r[1:]]
             f.write(f"{n}\t{kind}\t[{t}]\t{' '.join(r)}\n")
     with open(os.path.join(args.out, "list_output.txt"), "w") as f:
-        f.write("# items (d: REAL(8) bits, f: REAL(4) bits, i: INTEGER, k: INTEGER(8), "
-                "s: characters in hex)\t[record written by gfortran]\n")
+        f.write("# items (d: REAL(8) bits, i: INTEGER, s: characters in hex)"
+                "\t[record written by gfortran]\n")
         for items, out in zip(lcases, listed):
             f.write(" ".join(item_text(kk, v) for kk, v in items) + f"\t[{out}]\n")
     return 0

@@ -119,7 +119,7 @@ void covneb(State& s, bool quiet) {
   cn.NNEB.fill(0);
   cn.NBONDS = 0;
   bondPartners(s, n);
-  const bool byDistance = s.sw.sw(9) != 1;
+  const bool byDistance = s.sw.noDistanceBonds != 1;
   for (int i = 1; i <= n; ++i) {
     if (z.ITYPE(i) == -1) continue;
     const std::array<double, 2> ri = {covalentRadius(checkedAtomicNumber(s, s.potpar.NATI(i))),

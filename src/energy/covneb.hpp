@@ -12,7 +12,7 @@ double covalentRadius(int atomicNumber);
 
 // Builds the covalent-neighbour list (`covnbr`). Neighbours of each atom are stored in
 // increasing atom order. Distance-based bonding is switched off by switch 9 of record
-// 14 of the command section (value 1): then only the bond list counts. With `quiet`
+// 14 of the command section (sw.noDistanceBonds = 1): then only the bond list counts. With `quiet`
 // false the list is printed under "Covalent Neigbors List -". Stops on an atomic number
 // outside 0..99 and on an eleventh neighbour.
 void covneb(State& s, bool quiet);

@@ -92,7 +92,7 @@ PairSums interPairs(const State& s, int k, const Image& img) {
   const auto& slot = p.slot[st(k)];
   const double invD = 1.0 / p.DIELEC;
   const double krf = s.cutoff.reactionField ? s.cutoff.KRF : 0.0;
-  const int lastMol = s.sw.sw(5) == 1 ? 1 : z.NSOLUT - 1;
+  const int lastMol = s.sw.firstSoluteOnly == 1 ? 1 : z.NSOLUT - 1;
   PairSums sum;
   for (int mi = 1; mi <= lastMol; ++mi) {
     const bool selI = mi == s.energy.selected;
@@ -209,7 +209,7 @@ void polpot(State& s) {
 }
 
 void listSoluteOneOnly(State& s) {
-  if (s.sw.sw(5) == 1)
+  if (s.sw.firstSoluteOnly == 1)
     s.io.list(" *** Solute - Solute Interactions Neglected for Solutes Other than Solute 1 ***");
 }
 

@@ -20,7 +20,8 @@
 //   (Ai Aj / r^6 - Ci Cj) / r^6 + Qi Qj / (DIELEC r) [+ k_rf r^2 Qi Qj / DIELEC with the
 //   reaction field], r^2 bounded below by 1e-6, no cutoff; the separation is taken with the
 //   minimum image (no z image in a slab) in Monte Carlo runs (run modes 0 and 1) only. With
-//   switch 5 of record 14 set to 1 only pairs whose first atom belongs to solute 1 count.
+//   switch 5 of record 14 (sw.firstSoluteOnly) set to 1 only pairs whose first atom
+//   belongs to solute 1 count.
 //   Pairs with an atom of the selected solute (`energy.selected`) add their reference-state
 //   Coulomb and Lennard-Jones parts to EXXC and EXXL.
 // Nothing here allocates or writes to a file (except `listSoluteOneOnly`).
@@ -52,7 +53,8 @@ void xxpot(State& s);
 void polpot(State& s);
 
 // Writes " *** Solute - Solute Interactions Neglected for Solutes Other than Solute 1 ***"
-// to the listing when switch 5 of record 14 restricts the solute-solute energy.
+// to the listing when switch 5 of record 14 (sw.firstSoluteOnly) restricts the
+// solute-solute energy.
 void listSoluteOneOnly(State& s);
 
 }  // namespace veka

@@ -8,8 +8,6 @@
 #include <cstring>
 #include <system_error>
 
-#include "format/record.hpp"
-
 namespace veka::fmt {
 
 namespace detail {

@@ -1,9 +1,35 @@
-// Number scanning and formatting shared by the record readers and writers. Internal to
-// src/format/: the public entry points are declared in format/record.hpp.
+// Numeric fields read and written by single edit descriptors, by the rules of
+// format/record.hpp (which includes this header): the field parsers and formatters, and
+// in fmt::detail the scanning and list-directed forms the record readers and writers
+// share.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+namespace veka::fmt {
+
+// ---------------------------------------------------------------- field parsers
+// Iw input. Returns false for a field the reading rules of format/record.hpp reject.
+bool parseInteger(std::string_view field, int& out);
+// Fw.d / Ew.d / Dw.d input with d implied decimals. Returns false for a field the
+// reading rules above reject, including a value outside the range of a double.
+bool parseReal(std::string_view field, int d, double& out);
+
+// ---------------------------------------------------------------- field formatters
+// Append one output field to `out` (no allocation beyond the growth of `out`).
+// A width of 0 for I and F gives the shortest form; a negative width writes nothing.
+void appendI(std::string& out, long long v, int w, int m = -1);
+void appendF(std::string& out, double v, int w, int d);
+void appendE(std::string& out, double v, int w, int d, char letter = 'E');
+void appendA(std::string& out, std::string_view s, int w);
+
+// Single fields as new strings.
+std::string formatI(long long v, int w, int m = -1);
+std::string formatF(double v, int w, int d);
+std::string formatE(double v, int w, int d, char letter = 'E');
+
+}  // namespace veka::fmt
 
 namespace veka::fmt::detail {
 

@@ -146,21 +146,9 @@ void ListWriter::separate(bool character) {
   any_ = true;
 }
 
-void ListWriter::clear() {
-  buf_.assign(1, ' ');
-  lastChar_ = false;
-  any_ = false;
-}
-
 ListWriter& ListWriter::operator<<(int v) {
   separate(false);
   detail::appendListInt(buf_, v, 11);
-  return *this;
-}
-
-ListWriter& ListWriter::operator<<(long long v) {
-  separate(false);
-  detail::appendListInt(buf_, v, 20);
   return *this;
 }
 
@@ -170,37 +158,10 @@ ListWriter& ListWriter::operator<<(double v) {
   return *this;
 }
 
-ListWriter& ListWriter::operator<<(float v) {
-  separate(false);
-  detail::appendListReal(buf_, static_cast<double>(v), 9, 16, 2);
-  return *this;
-}
-
 ListWriter& ListWriter::operator<<(std::string_view s) {
   separate(true);
   buf_.append(s);
   return *this;
-}
-
-std::string listForm(int v) {
-  std::string s;
-  detail::appendListInt(s, v, 11);
-  return s;
-}
-std::string listForm(long long v) {
-  std::string s;
-  detail::appendListInt(s, v, 20);
-  return s;
-}
-std::string listForm(double v) {
-  std::string s;
-  detail::appendListReal(s, v, 17, 25, 3);
-  return s;
-}
-std::string listForm(float v) {
-  std::string s;
-  detail::appendListReal(s, static_cast<double>(v), 9, 16, 2);
-  return s;
 }
 
 // ------------------------------------------------------------------------ list input
@@ -369,21 +330,6 @@ bool ListReader::next(std::string_view& token) {
   const Item it = item(t, quoted, col);
   if (it == Item::Value) token = t;
   return it != Item::None;
-}
-
-bool ListReader::next(std::string& s) {
-  bool quoted = false;
-  int col = 0;
-  std::string_view t;
-  const Item it = item(t, quoted, col);
-  if (it != Item::Value) return it == Item::Null;
-  s.clear();
-  const char delim = quoted ? t.data()[-1] : '\0';  // t lies inside the record
-  for (std::size_t i = 0; i < t.size(); ++i) {
-    s += t[i];
-    if (quoted && t[i] == delim && i + 1 < t.size() && t[i + 1] == delim) ++i;
-  }
-  return true;
 }
 
 }  // namespace veka::fmt

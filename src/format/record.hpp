@@ -3,8 +3,8 @@
 //
 //   Aw        w characters              Iw, Iw.m   integer right-justified in w columns
 //   Fw.d      fixed-point real          Ew.d, Dw.d exponent form, written with the
-//   nX        n columns skipped                    letter E or D, read with either
-//   Tc, TLn, TRn   move to column c, n columns left, n columns right
+//   nX        n columns right (skipped)            letter E or D, read with either
+//   Tc, TLn   move to column c, n columns left
 //
 // Reading
 //   - Columns past the end of a record read as blanks. Blanks anywhere inside a numeric
@@ -58,6 +58,7 @@
 #include <string>
 #include <string_view>
 
+#include "format/numbers.hpp"
 #include "format/origin.hpp"
 #include "state/array.hpp"
 
@@ -65,26 +66,6 @@ namespace veka::fmt {
 
 // The largest column any record position may reach; positions beyond it are clamped.
 inline constexpr int kMaxColumn = 1 << 24;
-
-// ---------------------------------------------------------------- field parsers
-// Iw input. Returns false for a field the reading rules above reject.
-bool parseInteger(std::string_view field, int& out);
-// Fw.d / Ew.d / Dw.d input with d implied decimals. Returns false for a field the
-// reading rules above reject, including a value outside the range of a double.
-bool parseReal(std::string_view field, int d, double& out);
-
-// ---------------------------------------------------------------- field formatters
-// Append one output field to `out` (no allocation beyond the growth of `out`).
-// A width of 0 for I and F gives the shortest form; a negative width writes nothing.
-void appendI(std::string& out, long long v, int w, int m = -1);
-void appendF(std::string& out, double v, int w, int d);
-void appendE(std::string& out, double v, int w, int d, char letter = 'E');
-void appendA(std::string& out, std::string_view s, int w);
-
-// Single fields as new strings.
-std::string formatI(long long v, int w, int m = -1);
-std::string formatF(double v, int w, int d);
-std::string formatE(double v, int w, int d, char letter = 'E');
 
 // ---------------------------------------------------------------- reading
 // A cursor over one input record. Each call consumes the next field.
@@ -94,9 +75,8 @@ class RecordReader {
       : rec_(record), origin_(origin) {}
 
   int I(int w);
+  // Fw.d; Ew.d and Dw.d fields read the same way.
   double F(int w, int d);
-  double E(int w, int d) { return F(w, d); }
-  double D(int w, int d) { return F(w, d); }
   // The next w columns (fewer when the record ends inside them).
   std::string_view A(int w);
   // The next N columns into a blank-padded field.
@@ -118,10 +98,11 @@ class RecordReader {
     return Chars<N>(f);
   }
   void X(int n) { move(n); }
-  void TR(int n) { move(n); }
   void TL(int n) { move(-static_cast<long long>(n)); }
   // Move so that the next field starts at the given 1-based column.
   void T(int column) { col_ = column < 1 ? 0 : (column > kMaxColumn ? kMaxColumn : column - 1); }
+  // 1-based column where the next field starts: what the positioning tests and the fuzz
+  // target check.
   int column() const { return col_ + 1; }
   std::string_view record() const { return rec_; }
   const Origin* origin() const { return origin_; }
@@ -142,7 +123,7 @@ class RecordReader {
 };
 
 // ---------------------------------------------------------------- writing
-// Builds one output record field by field. X, TR, TL and T only move the position: the
+// Builds one output record field by field. X, TL and T only move the position: the
 // columns skipped are filled with blanks when a later field is written beyond them, so a
 // record never ends in blanks from a trailing X. T and TL may move back over columns
 // already written; the next field then overwrites them.
@@ -160,10 +141,9 @@ class RecordWriter {
   // Aw: the first w characters, or right-justified in w columns.
   RecordWriter& A(std::string_view s, int w);
   RecordWriter& X(int n) { return move(n); }
-  RecordWriter& TR(int n) { return move(n); }
   RecordWriter& TL(int n) { return move(-static_cast<long long>(n)); }
   RecordWriter& T(int column);
-  // 1-based column where the next field starts.
+  // 1-based column where the next field starts: what the positioning tests check.
   int column() const { return static_cast<int>(pos_) + 1; }
   const std::string& str() const { return buf_; }
   void clear() {
@@ -190,21 +170,15 @@ class RecordWriter {
 // starts with a blank; every item after the first is preceded by one blank, except a
 // character item that follows another character item, which is joined to it.
 //   int          11 columns, right-justified (INTEGER)
-//   long long    20 columns, right-justified (INTEGER(8))
 //   double       25 columns: 17 significant digits in fixed form followed by 5 blanks for
 //                magnitudes from 0.1 up to 1e17 (and zero), else d.dddddddddddddddddE+ddd
-//   float        16 columns: 9 significant digits in fixed form followed by 4 blanks for
-//                magnitudes from 0.1 up to 1e9 (and zero), else d.ddddddddE+dd
 //   characters   as they are, no blanks added
 // NaN and Infinity are right-justified in the field ("NaN", "Infinity", "-Infinity").
 // Records are never split, however long.
 class ListWriter {
  public:
   ListWriter& operator<<(int v);
-  ListWriter& operator<<(long v) { return *this << static_cast<long long>(v); }
-  ListWriter& operator<<(long long v);
   ListWriter& operator<<(double v);
-  ListWriter& operator<<(float v);
   ListWriter& operator<<(std::string_view s);
   ListWriter& operator<<(const char* s) { return *this << std::string_view(s); }
   ListWriter& operator<<(const std::string& s) { return *this << std::string_view(s); }
@@ -213,8 +187,6 @@ class ListWriter {
     return *this << s.view();
   }
   const std::string& str() const { return buf_; }
-  // Starts a new record.
-  void clear();
 
  private:
   void separate(bool character);
@@ -223,12 +195,6 @@ class ListWriter {
   bool lastChar_ = false;
   bool any_ = false;
 };
-
-// The list-directed forms of single items, without the separating blank.
-std::string listForm(int v);
-std::string listForm(long long v);
-std::string listForm(double v);
-std::string listForm(float v);
 
 // ---------------------------------------------------------------- list-directed input
 // Values of one record separated by blanks, tabs or a comma (with blanks around it).
@@ -253,14 +219,10 @@ class ListReader {
   // A character item: the text between the quotes (doubled quotes left doubled) or the
   // unquoted token.
   bool next(std::string_view& token);
-  // A character item with doubled quotes collapsed.
-  bool next(std::string& s);
   // A "/" has ended the list.
   bool ended() const { return ended_; }
   // Continue the same list on the next record: a comma first on it is not a null value.
   void reset(std::string_view record);
-  // 1-based column of the next unread character.
-  int column() const { return static_cast<int>(pos_) + 1; }
 
  private:
   enum class Item { None, Value, Null };

@@ -70,13 +70,20 @@ void readOptimiserAndSearch(State& s, Unit& u) {
   }
   {  // 7: 8I1, 6F10.4
     RecordReader r(dataLine(u), &u.origin());
-    readInts(r, s.search.sw, 8, 1);
-    for (int i = 1; i <= 6; ++i) s.search.val(i) = r.F(10, 4);
+    SearchSet& c = s.search;
+    c.refine = r.I(1);
+    for (int i = 2; i <= 8; ++i) r.I(1);  // read, not used
+    for (double* v : {&c.CSETOL, &c.CSRMS, &c.CSRTOL, &c.CSREUP, &c.CSAELO, &c.CSAEUP})
+      *v = r.F(10, 4);
   }
   {  // 8: 3I3, 2F10.4
     RecordReader r(dataLine(u), &u.origin());
-    readInts(r, s.nmode.sw, 3, 3);
-    for (int i = 1; i <= 2; ++i) s.nmode.val(i) = r.F(10, 4);
+    NmodeSet& m = s.nmode;
+    m.afterOptimisation = r.I(3);
+    m.conformers = r.I(3);
+    m.symmetryNumber = r.I(3);
+    m.frequencyScale = r.F(10, 4);
+    m.cutoffFrequency = r.F(10, 4);
   }
   {  // 9: 2I4, F6.2
     RecordReader r(dataLine(u), &u.origin());
@@ -101,7 +108,7 @@ void readAtomLists(State& s, Unit& u) {
   }
   {  // 12: first 2
     RecordReader r(dataLine(u), &u.origin());
-    readInts(r, s.misc.centre2, 2, 3);
+    readInts(r, s.misc.rotationCentre, 2, 3);
   }
   {  // 13: ICUT and ICUTAT(1..15)
     RecordReader r(dataLine(u), &u.origin());
@@ -110,7 +117,11 @@ void readAtomLists(State& s, Unit& u) {
   }
   {  // 14: nine switches
     RecordReader r(dataLine(u), &u.origin());
-    readInts(r, s.sw.sw, 9, 3);
+    Switches& w = s.sw;
+    for (int* v :
+         {&w.soluteSetup, &w.soluteGeometry, &w.soluteStart, &w.soluteBuild, &w.firstSoluteOnly,
+          &w.noSolventSolvent, &w.fixBonds, &w.fixAngles, &w.noDistanceBonds})
+      *v = r.I(3);
   }
   {  // 15: numbers of radial distribution functions
     RecordReader r(dataLine(u), &u.origin());
@@ -135,12 +146,12 @@ void readBounds(Unit& u, Array1<double, 2>& b) {
 }
 
 void readMovesAndPotentials(State& s, Unit& u) {
-  readBounds(u, s.rdf.hist1);   // 20
-  readBounds(u, s.rdf.EPARD);   // 21
-  readBounds(u, s.rdf.EDISTD);  // 22
-  readBounds(u, s.rdf.hist5);   // 23
-  readBounds(u, s.rdf.BESOLD);  // 24
-  {                             // 25: 4I6, first 3
+  readBounds(u, s.rdf.firstDistribution);  // 20
+  readBounds(u, s.rdf.EPARD);              // 21
+  readBounds(u, s.rdf.EDISTD);             // 22
+  readBounds(u, s.rdf.fifthDistribution);  // 23
+  readBounds(u, s.rdf.BESOLD);             // 24
+  {                                        // 25: 4I6, first 3
     RecordReader r(dataLine(u), &u.origin());
     s.movp.NVCHG = r.I(6);
     s.movp.NSCHG = r.I(6);
@@ -151,7 +162,7 @@ void readMovesAndPotentials(State& s, Unit& u) {
     s.config.NSAVE = r.I(6);
     s.movp.NBUSE = r.I(6);
     s.cutoff.noEcut = r.I(6);
-    s.movp.int26d = r.I(6);
+    r.I(6);  // a fourth integer setting: read, not used
   }
   {  // 27: VDEL, WKC
     RecordReader r(dataLine(u), &u.origin());
@@ -198,9 +209,9 @@ void readMovesAndPotentials(State& s, Unit& u) {
   {  // 35: A5, I4, 2F11.4
     RecordReader r(dataLine(u), &u.origin());
     s.control.structKeyword = r.A<5>();
-    s.sw.int35 = r.I(4);
-    s.sw.pol1 = r.F(11, 4);
-    s.sw.pol2 = r.F(11, 4);
+    s.sw.mcSetting = r.I(4);
+    s.sw.polarisation = r.F(11, 4);
+    r.F(11, 4);  // the second polarisation setting: read, not used
   }
 }
 
@@ -228,7 +239,7 @@ void deriveSolvents(State& s) {
   }
   // 3. and 4. scale factor and dielectric constant
   if (s.potpar.ljScale <= 0.0) s.potpar.ljScale = 1.0;
-  if (s.sw.sw(6) == 0) {
+  if (s.sw.noSolventSolvent == 0) {
     s.potpar.ljScale = 1.0;
     if (m1.code != kSolventNone) s.potpar.DIELEC = 1.0;
   }
@@ -251,11 +262,11 @@ void deriveSolvents(State& s) {
   if (s.sol.probeRadius <= 0.0)
     s.sol.probeRadius = (m1.code >= 3 && m1.code <= 98 && m1.code != 13) ? 3.2 : 1.4;
   // 7. neglected solvent-solvent interactions
-  if (s.sw.sw(6) != 0) {
+  if (s.sw.noSolventSolvent != 0) {
     s.movp.WKC = 20000.0;
     s.movp.prefSampling = 1;
     s.rdf.count(1) = s.rdf.count(2) = 0;
-    s.sw.sw(6) = 1;
+    s.sw.noSolventSolvent = 1;
     s.geom.noPert = 1;
   }
 }
@@ -292,15 +303,15 @@ void deriveQm(State& s) {
 
 void deriveCentresAndCap(State& s) {
   // 9. integer setting of record 35
-  if (s.sw.int35 <= 0) s.sw.int35 = 1;
+  if (s.sw.mcSetting <= 0) s.sw.mcSetting = 1;
   // 10. centre atoms
   Misc& m = s.misc;
   if (m.solventCentre <= 0) m.solventCentre = 1;
   s.sol.centreAtom = m.solventCentre;
   if (m.NCENT(1) <= 0) m.NCENT(1) = 1;
   if (m.NCENT(2) <= 0) m.NCENT(2) = m.NCENT(1);
-  if (m.centre2(1) <= 0) m.centre2(1) = 1;
-  if (m.centre2(2) <= 0) m.centre2(2) = m.centre2(1);
+  if (m.rotationCentre(1) <= 0) m.rotationCentre(1) = 1;
+  if (m.rotationCentre(2) <= 0) m.rotationCentre(2) = m.rotationCentre(1);
   // 11. solvent cap
   Cap& c = s.cap;
   if (c.atom != 0) {

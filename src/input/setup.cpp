@@ -1,7 +1,5 @@
 #include "input/setup.hpp"
 
-#include <array>
-#include <cmath>
 #include <string>
 
 #include "energy/eintra.hpp"
@@ -9,68 +7,27 @@
 #include "energy/nbpair.hpp"
 #include "energy/xxpot.hpp"
 #include "format/record.hpp"
+#include "molecule/elements.hpp"
+#include "molecule/moments.hpp"
 #include "molecule/params.hpp"
 #include "molecule/prmchk.hpp"
-#include "molecule/zmatrix.hpp"
-#include "normalmodes/tables.hpp"
+#include "molecule/zmatrix_states.hpp"
 
 namespace veka {
 
 namespace {
-
-constexpr double kDebyePerEA = 4.80320;  // debye per (elementary charge x A)
-
-// Charge-weighted first and second moments of solute state st about the centre of mass.
-struct Moments {
-  std::array<double, 3> dipole{};      // e A
-  std::array<double, 6> quadrupole{};  // XX, XY, XZ, YY, YZ, ZZ, e A^2 (traceless)
-};
-
-Moments moments(const State& s, int st) {
-  const Zmat& z = s.zmat;
-  const Xyz& c = s.solcor.xyz[static_cast<std::size_t>(st)];
-  const Potpar& p = s.potpar;
-  std::array<double, 3> com{};
-  double mass = 1.0e-20;
-  for (int i = 1; i <= z.NSATM; ++i) {
-    if (z.ITYPE(i) == -1) continue;
-    const double m = nm::atomicWeight(p.NAT[static_cast<std::size_t>(st)](i));
-    mass += m;
-    com[0] += m * c.x(i);
-    com[1] += m * c.y(i);
-    com[2] += m * c.z(i);
-  }
-  for (double& v : com) v /= mass;
-  Moments mo;
-  for (int i = 1; i <= z.NSATM; ++i) {
-    if (z.ITYPE(i) == -1) continue;
-    const double q = p.QI[static_cast<std::size_t>(st)](i);
-    const std::array<double, 3> r = {c.x(i) - com[0], c.y(i) - com[1], c.z(i) - com[2]};
-    const double r2 = r[0] * r[0] + r[1] * r[1] + r[2] * r[2];
-    for (int a = 0; a < 3; ++a)
-      mo.dipole[static_cast<std::size_t>(a)] += q * r[static_cast<std::size_t>(a)];
-    int k = 0;
-    for (int a = 0; a < 3; ++a)
-      for (int b = a; b < 3; ++b)
-        mo.quadrupole[static_cast<std::size_t>(k++)] +=
-            0.5 * q *
-            (3.0 * r[static_cast<std::size_t>(a)] * r[static_cast<std::size_t>(b)] -
-             (a == b ? r2 : 0.0));
-  }
-  return mo;
-}
 
 void listMolecularWeights(State& s) {
   const Zmat& z = s.zmat;
   for (int m = 1; m <= z.NSOLUT; ++m) {
     double w = 0.0;
     for (int i = z.first(m); i <= z.last(m); ++i)
-      if (z.ITYPE(i) != -1) w += nm::atomicWeight(s.potpar.NATI(i));
+      if (z.ITYPE(i) != -1) w += atomicWeight(s.potpar.NATI(i));
     fmt::RecordWriter r;
     if (m == 1) {
       double total = 0.0;
       for (int i = 1; i <= z.NSATM; ++i)
-        if (z.ITYPE(i) != -1) total += nm::atomicWeight(s.potpar.NATI(i));
+        if (z.ITYPE(i) != -1) total += atomicWeight(s.potpar.NATI(i));
       r.A(" Total Mol. Wt. of Reference Solute =").F(total, 10, 3);
       s.io.list("");
       s.io.list(r.str());
@@ -106,12 +63,6 @@ void listMoments(State& s) {
 }
 
 }  // namespace
-
-double dipoleMoment(const State& s, int st) {
-  const Moments mo = moments(s, st);
-  return kDebyePerEA * std::sqrt(mo.dipole[0] * mo.dipole[0] + mo.dipole[1] * mo.dipole[1] +
-                                 mo.dipole[2] * mo.dipole[2]);
-}
 
 void buildCutoffLists(State& s) {
   Cutoff& c = s.cutoff;

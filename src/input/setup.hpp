@@ -22,8 +22,4 @@ void refuseUnbuiltModels(State& s);
 // copied to the current ones).
 void setupGasPhase(State& s);
 
-// Dipole moment (debye) of solute state st (0 reference, 1, 2 perturbed): the sum of the
-// charges times their positions about the centre of mass of the real atoms.
-double dipoleMoment(const State& s, int st);
-
 }  // namespace veka

@@ -31,10 +31,10 @@ bool dispatchJob(State& s) {
     case 3:
       // The normal-mode analysis of the optimised structure when the command section asks
       // for it; not after a refusal, which leaves the structure unoptimised.
-      if (optmiz(s) && s.nmode.sw(1) == 1) normalModes(s);
+      if (optmiz(s) && s.nmode.afterOptimisation == 1) calfreq(s);
       return true;
     case 4:
-      normalModes(s);
+      calfreq(s);
       return true;
     case 5:
       notBuilt(s, "Run mode 5 (Monte Carlo conformational search)");

@@ -1,8 +1,6 @@
-// Additional dihedrals and angles generated from the covalent neighbours when the solute
-// Z-matrix file asks for them with "AUTO".
-#include <vector>
+#include "molecule/autoterms.hpp"
 
-#include "molecule/bonded.hpp"
+#include <vector>
 
 namespace veka {
 

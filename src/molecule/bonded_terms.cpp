@@ -1,5 +1,5 @@
-// Bonded parameters of the solute term lists in the three perturbation states, the Monte
-// Carlo steps of the variable terms and the parameter listings.
+#include "molecule/bonded_terms.hpp"
+
 #include <algorithm>
 #include <cmath>
 
@@ -90,7 +90,7 @@ void bondParameters(State& s, BondedTables& tb) {
     const double K = b.KB[0](n);
     if (real && K == 0.0) zeroForceMessage(s.io, " Force Constant of 0 for Bond", {i, j});
     double delta = 0.0;
-    if (n <= b.NVBND && !allBondsFixed(s))
+    if (n <= b.NVBND && s.sw.fixBonds == 0)
       delta = K > 0.0 ? 0.029 * ((T + 50.0) / 300.0) * std::sqrt(300.0 / K) : 0.1;
     b.DBND(n) = delta;
     b.DBMX(n) = 2.0 * delta;
@@ -143,7 +143,7 @@ void angleParameters(State& s, BondedTables& tb) {
     const double K = a.KA[0](n);
     if (real && K == 0.0) zeroForceMessage(s.io, " Force Const. of 0 for Angle", {i, j, k3});
     double delta = 0.0;
-    if (n <= a.NVANG && !allAnglesFixed(s))
+    if (n <= a.NVANG && s.sw.fixAngles == 0)
       delta = (K > 0.0 ? (T + 50.0) * 2.87 * std::sqrt(80.0 / K) / 300.0 : 2.0) * toRad;
     a.DANG(n) = delta;
     a.DAMX(n) = 2.0 * delta;
@@ -288,13 +288,6 @@ void listDihedrals(State& s) {
 }
 
 }  // namespace
-
-bool allBondsFixed(const State& s) {
-  return s.sw.sw(7) != 0;
-}
-bool allAnglesFixed(const State& s) {
-  return s.sw.sw(8) != 0;
-}
 
 bool inRing(const State& s, int a, std::vector<int>& work) {
   const int natm = s.zmat.NSATM;

@@ -136,7 +136,9 @@ const int kSimdLevel = (__builtin_cpu_init(), __builtin_cpu_supports("avx512f") 
                                                                                 : 0);
 #endif
 
-void sinCosKernel(const double* x, double* sn, double* cs, int n) {
+}  // namespace
+
+void sinCos(const double* x, double* sn, double* cs, int n) {
 #if defined(__x86_64__) && defined(__GNUC__)
   if (kSimdLevel == 2) {
     sinCosAvx512(x, sn, cs, n);
@@ -150,6 +152,8 @@ void sinCosKernel(const double* x, double* sn, double* cs, int n) {
 #endif
   sinCosFixup(x, sn, cs, n);
 }
+
+namespace {
 
 // Atoms 4..n in blocks: the trigonometric factors of a block first (they do not depend
 // on coordinates, so this part is vectorised), then the chain of placements.
@@ -299,10 +303,6 @@ double distance(const Vec3& a, const Vec3& b) {
 ZmatView workingView(const Zmat& z) {
   return {z.NSATM,      z.IZ1.data(), z.IZ2.data(), z.IZ3.data(),
           z.BND.data(), z.ANG.data(), z.DIH.data()};
-}
-
-void sinCos(const double* x, double* s, double* c, int n) {
-  sinCosKernel(x, s, c, n);
 }
 
 void makmol(Xyz& out, const ZmatView& zm) {
@@ -484,63 +484,6 @@ void qtrf(int n, const double* rx, const double* ry, const double* rz, double* m
 void qtrf(int n, const Xyz& ref, Xyz& mov) {
   qtrf(std::min(n, MAXATM), ref.x.data(), ref.y.data(), ref.z.data(), mov.x.data(), mov.y.data(),
        mov.z.data());
-}
-
-double rmsd(int n, const Xyz& a, const Xyz& b) {
-  if (n <= 0) return 0.0;
-  double s = 0.0;
-  for (int i = 1; i <= n; ++i) {
-    const double dx = a.x(i) - b.x(i), dy = a.y(i) - b.y(i), dz = a.z(i) - b.z(i);
-    s += dx * dx + dy * dy + dz * dz;
-  }
-  return std::sqrt(s / n);
-}
-
-// ------------------------------------------------------------------ reorientation
-
-namespace {
-
-void rotateSet(Xyz& c, int n, const std::array<std::array<double, 3>, 3>& u) {
-  for (int i = 1; i <= n; ++i) {
-    const double x = c.x(i), y = c.y(i), z = c.z(i);
-    c.x(i) = u[0][0] * x + u[0][1] * y + u[0][2] * z;
-    c.y(i) = u[1][0] * x + u[1][1] * y + u[1][2] * z;
-    c.z(i) = u[2][0] * x + u[2][1] * y + u[2][2] * z;
-  }
-}
-
-}  // namespace
-
-void longz(Solcor& sc, int natoms) {
-  const int n = std::min(natoms, MAXATM);
-  const Xyz& ref = sc.xyz[0];
-  int far = 0;
-  double best = 0.0;
-  for (int i = 1; i <= n; ++i) {
-    const double r2 = ref.x(i) * ref.x(i) + ref.y(i) * ref.y(i) + ref.z(i) * ref.z(i);
-    if (r2 > best) {
-      best = r2;
-      far = i;
-    }
-  }
-  if (far == 0) return;
-  // Rotation about z by -alpha brings the atom into the xz plane (x = rho >= 0); rotation
-  // about y by -beta then brings (rho, 0, z) onto (0, 0, r).
-  const double px = ref.x(far), py = ref.y(far), pz = ref.z(far);
-  const double rho = std::hypot(px, py);
-  const double ca = rho > 0.0 ? px / rho : 1.0, sa = rho > 0.0 ? py / rho : 0.0;
-  const double r = std::sqrt(best);
-  const double cb = pz / r, sb = rho / r;
-  // Rz(-alpha) = [[ca, sa, 0], [-sa, ca, 0], [0, 0, 1]];
-  // Ry(-beta)  = [[cb, 0, -sb], [0, 1, 0], [sb, 0, cb]]; u = Ry(-beta) Rz(-alpha).
-  const std::array<std::array<double, 3>, 3> u{{
-      {cb * ca, cb * sa, -sb},
-      {-sa, ca, 0.0},
-      {sb * ca, sb * sa, cb},
-  }};
-  for (Xyz& c : sc.xyz) rotateSet(c, n, u);
-  rotateSet(sc.setup0, n, u);
-  rotateSet(sc.setup1, n, u);
 }
 
 }  // namespace veka

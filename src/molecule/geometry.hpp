@@ -1,7 +1,6 @@
 // Z-matrix geometry: Cartesian coordinates from internal coordinates (`makmol`,
 // `genatm`), internal coordinates from Cartesian ones (`dihedral`, `bondAngle`), the
-// quaternion least-squares superposition of two point sets (`qtrf`, `qtrfit`, `jacobi`)
-// and the reorientation of the solutes along z (`longz`).
+// quaternion least-squares superposition of two point sets (`qtrf`, `qtrfit`, `jacobi`).
 //
 // Everything here works on fixed-capacity arrays and allocates nothing, so that the
 // solute moves, the optimiser and the conformational search can call it freely.
@@ -29,7 +28,8 @@ struct Vec3 {
 inline constexpr double kNormFloor = 1.0e-36;
 
 // Places atom D bonded to C at distance r with angle D-C-B = theta and dihedral
-// D-C-B-A = phi (radians).
+// D-C-B-A = phi (radians). The placement step of `makmol` for one atom, with the library's
+// sine and cosine: the tests check the placement geometry through it.
 Vec3 genatm(const Vec3& a, const Vec3& b, const Vec3& c, double r, double theta, double phi);
 
 // Dihedral angle a-b-c-d in radians, in (-pi, pi]; 0 when either end is collinear with
@@ -129,15 +129,5 @@ Superposition qtrfit(int n, const double* rx, const double* ry, const double* rz
 void qtrf(int n, const double* rx, const double* ry, const double* rz, double* mx, double* my,
           double* mz);
 void qtrf(int n, const Xyz& ref, Xyz& mov);
-
-// Root-mean-square distance between points 1..n of two sets.
-double rmsd(int n, const Xyz& a, const Xyz& b);
-
-// ------------------------------------------------------------------ reorientation
-// Rotates every solute coordinate set (the three states and the two set-up geometries)
-// rigidly about the origin so that the solute atom farthest from the origin in the
-// reference state lies on the positive z axis: first about z into the xz plane (x >= 0),
-// then about y onto +z. Nothing happens when every atom sits at the origin.
-void longz(Solcor& sc, int natoms);
 
 }  // namespace veka

@@ -1,11 +1,12 @@
 #include "molecule/params.hpp"
+#include "molecule/autoterms.hpp"
+#include "molecule/bonded_terms.hpp"
 
 #include <cmath>
 #include <string>
 
 #include "energy/covneb.hpp"
 #include "format/record.hpp"
-#include "molecule/bonded.hpp"
 #include "molecule/solvent_models.hpp"
 
 namespace veka {
@@ -258,19 +259,10 @@ AtomType parzmt(State& s, int type) {
   return t;
 }
 
-// The solvent Z-matrix part is passed over by the search for the " Final" record; only
-// the name record in front of it is skipped by count.
-AtomType parzms(State& s, int type) {
-  AtomType t;
-  if (!findLocalType(s.io.szmatfile, 1, type, t))
-    missingType(s, "No Entry in Solvent Z-matrix for Atom Type", type);
-  return t;
-}
-
 // ---------------------------------------------------------------- assignment
 
 bool solutePolarisation(const State& s) {
-  return s.sw.pol1 > 0.0;
+  return s.sw.polarisation > 0.0;
 }
 
 bool qmSolutes(const State& s) {

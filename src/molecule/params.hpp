@@ -12,8 +12,7 @@
 // Every lookup rewinds the file, passes over the command section and scans the table from
 // its top, so the first record of a type wins and nothing after the end record is seen.
 // Solute types 800-899 and 9500 and above are defined locally, in the table that follows
-// the " Final" record of the solute Z-matrix file (`parzmt`); types 800-899 of a solvent
-// read from the solvent Z-matrix file are defined there (`parzms`).
+// the " Final" record of the solute Z-matrix file (`parzmt`).
 #pragma once
 
 #include "molecule/fftables.hpp"
@@ -47,12 +46,10 @@ constexpr bool isLocalSoluteType(int type) {
 }
 
 // The lookups that stop the run when the type is missing: "No Entry in the Parameter
-// File for Atom Type", "No Entry in the Z-matrix File for Atom Type", "No Entry in
-// Solvent Z-matrix for Atom Type", each followed by the type (I5), on the listing and
-// standard error.
+// File for Atom Type" and "No Entry in the Z-matrix File for Atom Type", each followed
+// by the type (I5), on the listing and standard error.
 AtomType parfileType(State& s, int type);
 AtomType parzmt(State& s, int type);
-AtomType parzms(State& s, int type);
 
 // Parameter slots, types, atomic numbers, net charges, surface-area radii and classes
 // and polarisabilities of every solute atom from its reference and final type. A type

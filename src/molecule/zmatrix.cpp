@@ -303,7 +303,7 @@ void readRestraints(State& s) {
       // Position (J = 9999) or centroid (I = 9999) form.
       checkAtom(s, kSection, i == 9999 ? j : i);
       if (i == 9999) checkCentroidAtoms(s, p);
-      s.sw.sw(1) = 0;
+      s.sw.soluteSetup = 0;
     } else {
       checkAtom(s, kSection, i);
       checkAtom(s, kSection, j);

@@ -1,5 +1,5 @@
-// The solute Z-matrix file (`ZMATFILE`) and the entry point that reads the solutes of a
-// run in any of the three layouts.
+// The solute Z-matrix file (`ZMATFILE`); the entry point that reads the solutes of a run
+// in any of the three layouts is in molecule/zmatrix_states.hpp.
 //
 // Z-matrix layout: a title record, the atom section, then nine further sections in a
 // fixed order, each closed by the first record whose columns 1-4 are blank (normally the
@@ -49,21 +49,5 @@ double internalAt(const Zmat& z, int i, int code, double lambda);
 // Sets the working value of every coordinate named by a geometry variation to its value at
 // lambda (the other coordinates keep initial = final = working).
 void setWorkingValues(Zmat& z, double lambda);
-
-// Cartesian coordinates of the three states and the two set-up geometries from the
-// Z-matrix: the reference state at RC0; a perturbed state at RC1 / RC2 when geometry
-// variations make it differ (superimposed on the reference), else a copy of the reference;
-// set-up geometries at lambda 0 and at lambda 1 (the latter superimposed on the former).
-void buildZmatStates(State& s);
-
-// Current values of every bond, angle and dihedral of the term lists for the three states.
-void fillTermValues(State& s);
-
-// Reads the solutes of the run by the solute input-layout code: -1 none; below 2 and 4 the
-// Z-matrix layout; 2, 3 and 5 the Protein Data Bank layout ("PDBP " parameter fields when
-// control.pdbWithParams is set); 6 and above the free-format Cartesian layout. Leaves the
-// Z-matrix, the term lists, the restraints, the coordinates of the three states and the
-// set-up geometries filled.
-void readSolutes(State& s, int layoutCode);
 
 }  // namespace veka

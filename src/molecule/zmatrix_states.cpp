@@ -1,4 +1,5 @@
-// Coordinates of the three solute states and the entry point that reads the solutes.
+#include "molecule/zmatrix_states.hpp"
+
 #include <cmath>
 
 #include "molecule/geometry.hpp"

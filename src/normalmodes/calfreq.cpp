@@ -7,7 +7,6 @@
 #include "format/record.hpp"
 #include "normalmodes/eigen.hpp"
 #include "normalmodes/report.hpp"
-#include "normalmodes/tables.hpp"
 #include "state/state.hpp"
 
 namespace veka::nm {
@@ -42,7 +41,8 @@ double toFrequency(double lambda) {
 }
 
 ThermoSettings thermoSettings(const State& s) {
-  return thermoSettings(s.misc.TC, s.nmode.val(1), s.nmode.val(2), s.nmode.sw(2), s.nmode.sw(3));
+  return thermoSettings(s.misc.TC, s.nmode.frequencyScale, s.nmode.cutoffFrequency,
+                        s.nmode.conformers, s.nmode.symmetryNumber);
 }
 
 void frequency(Work& w, const ThermoSettings& set, Io& io) {

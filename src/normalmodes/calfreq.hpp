@@ -8,12 +8,13 @@
 // with the thermochemistry (`thermo`).
 //
 // Settings come from the normal-mode record of the command section and its temperature:
-//   nmode.sw(1)   1 = run the analysis after an optimisation (read by the main program)
-//   nmode.sw(2)   number of conformers N_c (at least 1)
-//   nmode.sw(3)   symmetry number sigma (at least 1)
-//   nmode.val(1)  frequency scale factor (1.0 when not positive)
-//   nmode.val(2)  cutoff frequency in cm-1 (500.0 when negative)
-//   misc.TC       temperature in degrees C (298.15 K when below absolute zero)
+//   nmode.afterOptimisation  1 = run the analysis after an optimisation (read by the
+//                            main program)
+//   nmode.conformers         number of conformers N_c (at least 1)
+//   nmode.symmetryNumber     symmetry number sigma (at least 1)
+//   nmode.frequencyScale     frequency scale factor (1.0 when not positive)
+//   nmode.cutoffFrequency    cutoff frequency in cm-1 (500.0 when negative)
+//   misc.TC                  temperature in degrees C (298.15 K when below absolute zero)
 //
 // Frequencies: a positive eigenvalue lambda (kcal/mol/A^2/amu) gives 108.587 sqrt(lambda)
 // cm-1; a non-positive eigenvalue is reported as it is (the raw eigenvalue) and counts as an
@@ -72,8 +73,5 @@ bool calfreq(State& s, Work& w);
 
 // Entry of the main program (run mode 4, and after an optimisation when requested).
 void calfreq(State& s);
-inline void normalModes(State& s) {
-  calfreq(s);
-}
 
 }  // namespace veka

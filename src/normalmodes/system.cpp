@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "molecule/elements.hpp"
 #include "normalmodes/derivs.hpp"
 #include "normalmodes/tables.hpp"
 #include "state/state.hpp"
@@ -125,7 +126,7 @@ void copyPairs(const State& s, System& sys) {
   // Pairs of atoms of different solutes; with solute-solute interactions restricted to
   // solute 1 only the pairs whose first atom belongs to solute 1.
   sys.nXPair = 0;
-  const bool onlyFirst = s.sw.sw(5) == 1;
+  const bool onlyFirst = s.sw.firstSoluteOnly == 1;
   for (int i = 1; i <= sys.n; ++i) {
     if (onlyFirst && sys.mol(i) != 1) continue;
     for (int j = i + 1; j <= sys.n; ++j)

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "format/record.hpp"
+#include "molecule/elements.hpp"
 #include "normalmodes/eigen.hpp"
-#include "normalmodes/tables.hpp"
 #include "state/capacities.hpp"
 #include "state/io.hpp"
 

@@ -1,30 +1,5 @@
-// BFGS quasi-Newton minimiser with a backtracking line search.
-//
-// The inverse Hessian starts as the identity and is updated by the BFGS formula after
-// every step whose curvature along the step is safely positive (fac > sqrt(EPS sumdg
-// sumxi)). Steps are limited to STPMAX_FACTOR * max(|x|, n): small moves suit the
-// internal coordinates of a molecule (one ten-thousandth of the textbook length).
-//
-// The line search tries the full step (alam = 1), then backtracks to the minimum of the
-// quadratic through f(0), f'(0) and f(1), and after that to the minimum of the cubic
-// through f(0), f'(0) and the last two trials; a new alam is never below 0.1 of the last
-// one, and a cubic step beyond 5 alam is replaced by alam / 2. A step is accepted on
-// sufficient decrease, f <= f(0) + ALF alam f'(0). Below alam = LINE_TOLX / (largest
-// relative change of a variable) it gives up and returns the start (convergence flag).
-// Two guards beyond the textbook search: a trial value that is not a number (or is
-// infinite, as for atoms on top of each other) backtracks by the factor 0.1; and an
-// uphill direction, which only roundoff in the inverse Hessian can produce, is reported
-// like a cubic without a real minimum. (With a downhill slope and a rejected previous
-// trial the cubic always has a real minimum: the roundoff message then needs roundoff.)
-//
-// The run ends when a step is below TOLX relative to the variables, when the scaled
-// gradient max_i |g_i| max(|x_i|, 1) / max(f, 1) is below the tolerance, after MAXITS
-// iterations ("TOO MANY ITERATIONS IN BFGS.", LIMIT flag) or on a line-search failure
-// ("ROUNDOFF PROBLEMS IN LNSRCH.", LIMIT flag, the point before that line search). Both
-// messages go list-directed to standard output. The bounds are not applied.
-//
-// The line search's convergence flag is not consulted: the zero step it returns ends the
-// run through the step test.
+#include "optimize/bfgs.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -68,7 +43,7 @@ Backtrack backtrack(Counted& f, int n, const double* xold, double fold, const do
   if (slope > 0.0) {  // not downhill: only roundoff in the inverse Hessian gets here
     consoleMessage("ROUNDOFF PROBLEMS IN LNSRCH.");
     for (int i = 0; i < n; ++i) xnew[i] = xold[i];
-    return {fold, false, true};
+    return {fold, true};
   }
   const double test = relativeMax(n, dir, xold);
   const double alamin = test > 0.0 ? LINE_TOLX / test : std::numeric_limits<double>::infinity();
@@ -78,9 +53,9 @@ Backtrack backtrack(Counted& f, int n, const double* xold, double fold, const do
     const double fnew = f.value(xnew);
     if (alam < alamin) {
       for (int i = 0; i < n; ++i) xnew[i] = xold[i];
-      return {fold, true, false};
+      return {fold, false};
     }
-    if (fnew <= fold + ALF * alam * slope) return {fnew, false, false};
+    if (fnew <= fold + ALF * alam * slope) return {fnew, false};
     double tmplam;
     if (first) {  // alam = 1
       tmplam = -slope / (2.0 * (fnew - fold - slope));
@@ -97,7 +72,7 @@ Backtrack backtrack(Counted& f, int n, const double* xold, double fold, const do
         if (disc < 0.0) {
           consoleMessage("ROUNDOFF PROBLEMS IN LNSRCH.");
           for (int i = 0; i < n; ++i) xnew[i] = xold[i];
-          return {fold, false, true};
+          return {fold, true};
         }
         tmplam = (-b + std::sqrt(disc)) / (3.0 * a);
       }

@@ -67,7 +67,7 @@ double nearestBranch(double v, double near) {
 }
 
 double bondedEnergy(const State& s, int a) {
-  const AtomTerms& t = s.optim.terms;
+  const AtomTerms& t = s.optim->terms;
   const Xyz& c = s.solcor.xyz[0];
   const Bndcom& b = s.bndcom;
   const Angcom& an = s.angcom;
@@ -100,7 +100,7 @@ double bondedEnergy(const State& s, int a) {
 }
 
 double intraPairEnergy(const State& s, int a) {
-  const AtomTerms& t = s.optim.terms;
+  const AtomTerms& t = s.optim->terms;
   const Xyz& c = s.solcor.xyz[0];
   const Nbcom& nb = s.nbcom;
   const Potpar& p = s.potpar;
@@ -122,7 +122,7 @@ double intraPairEnergy(const State& s, int a) {
 
 // True when the solute-solute energy has pairs between molecules ma and mb.
 bool interacting(const State& s, int ma, int mb) {
-  return ma != mb && (s.sw.sw(5) != 1 || ma == 1 || mb == 1);
+  return ma != mb && (s.sw.firstSoluteOnly != 1 || ma == 1 || mb == 1);
 }
 
 double interPairEnergy(const State& s, int a) {
@@ -132,7 +132,7 @@ double interPairEnergy(const State& s, int a) {
   const Potpar& p = s.potpar;
   const auto& slot = p.slot[0];
   const double krf = s.cutoff.reactionField ? s.cutoff.KRF : 0.0;
-  const int sa = slot(a), ma = s.optim.terms.molecule(a);
+  const int sa = slot(a), ma = s.optim->terms.molecule(a);
   const double qa = p.Q(sa) / p.DIELEC, aa = p.A(sa), ca = p.C(sa);
   double e = 0.0;
   for (int mb = 1; mb <= z.NSOLUT; ++mb) {
@@ -176,10 +176,10 @@ Vec3 fieldAt(const State& s, const Vec3& r, int mol) {
 // Fields at every polarisable atom for the current coordinates.
 void baseFields(State& s) {
   const Xyz& c = s.solcor.xyz[0];
-  Xyz& f = s.optim.field;
+  Xyz& f = s.optim->field;
   for (int i = 1; i <= s.zmat.NSATM; ++i) {
     if (!polarisable(s, i)) continue;
-    setAtom(f, i, fieldAt(s, atom(c, i), s.optim.terms.molecule(i)));
+    setAtom(f, i, fieldAt(s, atom(c, i), s.optim->terms.molecule(i)));
   }
 }
 
@@ -191,7 +191,7 @@ double polarisationEnergy(const State& s, int a, const Vec3& from) {
   const Zmat& z = s.zmat;
   const Xyz& c = s.solcor.xyz[0];
   const Potpar& p = s.potpar;
-  const int ma = s.optim.terms.molecule(a);
+  const int ma = s.optim->terms.molecule(a);
   const Vec3 r = atom(c, a);
   double e = 0.0;
   if (polarisable(s, a)) {
@@ -201,13 +201,13 @@ double polarisationEnergy(const State& s, int a, const Vec3& from) {
   const double qa = z.ITYPE(a) == -1 ? 0.0 : p.Q(p.slot[0](a));
   if (qa == 0.0) return -0.5 * e;
   for (int i = 1; i <= z.NSATM; ++i) {
-    if (!polarisable(s, i) || s.optim.terms.molecule(i) == ma) continue;
+    if (!polarisable(s, i) || s.optim->terms.molecule(i) == ma) continue;
     const Vec3 ri = atom(c, i);
     const double ox = ri.x - from.x, oy = ri.y - from.y, oz = ri.z - from.z;
     const double nx = ri.x - r.x, ny = ri.y - r.y, nz = ri.z - r.z;
     const double fo = fieldFactor(ox * ox + oy * oy + oz * oz, qa);
     const double fn = fieldFactor(nx * nx + ny * ny + nz * nz, qa);
-    const Vec3 f0 = atom(s.optim.field, i);
+    const Vec3 f0 = atom(s.optim->field, i);
     const double fx = f0.x - fo * ox + fn * nx, fy = f0.y - fo * oy + fn * ny,
                  fz = f0.z - fo * oz + fn * nz;
     e += p.alpha(i) * (fx * fx + fy * fy + fz * fz);
@@ -226,7 +226,7 @@ void copyAtoms(const Xyz& from, Xyz& to, int first, int last) {
 }  // namespace
 
 void buildAtomTerms(State& s) {
-  AtomTerms& t = s.optim.terms;
+  AtomTerms& t = s.optim->terms;
   const Zmat& z = s.zmat;
   const int na = z.NSATM;
   const Bndcom& b = s.bndcom;
@@ -254,7 +254,7 @@ void buildAtomTerms(State& s) {
   });
   for (int m = 1; m <= z.NSOLUT; ++m)
     for (int i = z.first(m); i <= z.last(m); ++i) t.molecule(i) = m;
-  s.optim.termsBuilt = true;
+  s.optim->termsBuilt = true;
 }
 
 double atomEnergy(const State& s, int a) {
@@ -262,7 +262,7 @@ double atomEnergy(const State& s, int a) {
 }
 
 void cartesianGradient(State& s, double step) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   if (!o.termsBuilt) buildAtomTerms(s);
   if (s.potpar.polarisable) baseFields(s);
   Xyz& c = s.solcor.xyz[0];
@@ -288,7 +288,7 @@ void cartesianGradient(State& s, double step) {
 }
 
 void variableGradient(State& s, double* ga, double step) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   const int n = s.zmat.NSATM;
   const ZmatView view = workingView(s.zmat);
   copyAtoms(s.solcor.xyz[0], o.base, 1, n);
@@ -315,13 +315,6 @@ void variableGradient(State& s, double* ga, double step) {
     };
     ga[m - 1] = difference(step) * (0.5 / step);
   }
-}
-
-void gradientAt(State& s, const double* xa, double* ga) {
-  buildGeometry(s, applyActive(s, xa));
-  ++s.optim.gradients;
-  cartesianGradient(s);
-  variableGradient(s, ga);
 }
 
 }  // namespace veka

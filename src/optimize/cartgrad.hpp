@@ -37,13 +37,14 @@
 // Nothing here allocates.
 #pragma once
 
+#include "optimize/optstate.hpp"
 #include "state/state.hpp"
 
 namespace veka {
 
 inline constexpr double kGradStep = 0.01;  // A, and A or radian for the B-matrix
 
-// Per-atom term lists of s.optim.terms from the term lists, restraints and pair list.
+// Per-atom term lists of s.optim->terms from the term lists, restraints and pair list.
 void buildAtomTerms(State& s);
 
 // The sum of the reference-state terms that depend on atom a (bonds, angles, dihedrals,
@@ -52,10 +53,10 @@ void buildAtomTerms(State& s);
 double atomEnergy(const State& s, int a);
 
 // The numerical Cartesian gradient of the energy at the current reference coordinates
-// into s.optim.grad, with displacements of +-step A.
+// into s.optim->grad, with displacements of +-step A.
 void cartesianGradient(State& s, double step = kGradStep);
 
-// dE/dp for the active variables (ga[m - 1] for active variable m) from s.optim.grad and
+// dE/dp for the active variables (ga[m - 1] for active variable m) from s.optim->grad and
 // the B-matrix at the current Z-matrix values; the reference coordinates must hold the
 // geometry of those values. The variables are changed by +-step.
 void variableGradient(State& s, double* ga, double step = kGradStep);

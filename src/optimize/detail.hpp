@@ -1,6 +1,4 @@
-// Pieces shared by the minimisers: evaluation counting, messages, convergence test and
-// the one-dimensional minimisation along a direction used by Powell, Fletcher-Powell and
-// conjugate gradients.
+// Pieces shared by the minimisers: evaluation counting, messages and convergence tests.
 #pragma once
 
 #include <string_view>
@@ -44,27 +42,5 @@ bool converged(double a, double b, double tol);
 
 // Scaled gradient max_i |g_i| max(|x_i|, 1) / max(f, 1) (the gradient test of BFGS).
 double scaledGradient(int n, const double* g, const double* x, double f);
-
-// Relative tolerance of the Brent line minimisation on the step multiplier.
-inline constexpr double LINE_TOL = 1e-6;
-
-// Minimises f(p + t xi) over t from t = 0, where f(p) = f0: brackets a minimum by golden
-// expansion with parabolic extrapolation, then refines it by Brent's method. The first
-// trial is t = 1, or less so that no variable changes by more than 0.1 (A or radian):
-// long trial moves of a molecule's coordinates only produce huge energies. On return
-// p = p + t xi, xi = t xi (the step taken) and the value at the new point is returned.
-// trial holds n values of scratch.
-double lineMinimize(Counted& f, int n, double* p, double* xi, double f0, double* trial);
-
-// The backtracking line search of the BFGS minimiser (described in bfgs.cpp): from xold,
-// with f(xold) = fold and gradient g, along dir (first scaled down to length stpmax when
-// longer). The accepted point goes to xnew; on failure xnew = xold and f = fold.
-struct Backtrack {
-  double f;       // value at xnew
-  bool check;     // the step fell below its tolerance: xnew = xold, f = fold
-  bool roundoff;  // uphill direction or no real cubic minimum ("ROUNDOFF PROBLEMS IN LNSRCH.")
-};
-Backtrack backtrack(Counted& f, int n, const double* xold, double fold, const double* g,
-                    double* dir, double stpmax, double* xnew);
 
 }  // namespace veka::opt::detail

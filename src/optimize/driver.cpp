@@ -8,9 +8,11 @@
 #include "energy/gasphase.hpp"
 #include "energy/nbpair.hpp"
 #include "format/record.hpp"
-#include "input/setup.hpp"
-#include "optimize/structures.hpp"
+#include "molecule/moments.hpp"
+#include "optimize/hooke.hpp"
 #include "optimize/variables.hpp"
+#include "results/singlepoint.hpp"
+#include "results/zmatout.hpp"
 
 namespace veka {
 
@@ -38,7 +40,7 @@ struct CycleRun {
 };
 
 opt::Settings minimiserSettings(const State& s) {
-  const Optim& o = s.optim;
+  const Optim& o = *s.optim;
   const OptSet& set = s.optset;
   opt::Settings st;
   st.tol = s.control.optMethod == opt::SIMAN ? set.FTOL : o.FTL;
@@ -53,7 +55,7 @@ opt::Settings minimiserSettings(const State& s) {
 
 // The geometry of the current point, the pair list rebuilt on it, and its energy.
 double refreshPairs(State& s) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   buildGeometry(s, applyActive(s, o.xa.data()));
   renbpr(s, true);
   o.termsBuilt = false;
@@ -71,11 +73,11 @@ void listCycleBox(State& s, int cycle) {
 void listCycleEnergy(State& s, int cycle, double e) {
   s.io.list(
       RecordWriter().A(" Energy after cycle").I(cycle, 5).A(" =").F(e, 16, 6).A(" kcal/mol").str());
-  writeZmatrix(s, s.io.output, e);
+  writzm(s, s.io.output, e);
 }
 
 CycleRun runCycles(State& s, bool optimisation) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   GasPhaseObjective f(s);
   o.built = false;
   const opt::Problem p{o.nact, o.xa.data(), o.la.data(), o.ua.data()};
@@ -155,12 +157,12 @@ void listOptimisation(State& s, const CycleRun& run) {
                   .A("     Tolerance =")
                   .F(ftol, 11, 6)
                   .A(" kcal/mol"));
-  listLine(s, RecordWriter().A(" No. Variables  =").I(s.optim.nvar, 8));
+  listLine(s, RecordWriter().A(" No. Variables  =").I(s.optim->nvar, 8));
   listLine(s, RecordWriter()
                   .A(" Energy Evaluations =")
-                  .I(s.optim.energies, 10)
+                  .I(s.optim->energies, 10)
                   .A("   Gradient Evaluations =")
-                  .I(s.optim.gradients, 10));
+                  .I(s.optim->gradients, 10));
   io.list("");
   listEnergyComponents(s, energyComponents(s));
   io.list("");
@@ -168,26 +170,26 @@ void listOptimisation(State& s, const CycleRun& run) {
   listLine(s, RecordWriter().A(" Optimized energy =").F(run.energy, 16, 6).A(" kcal/mol"));
   io.list("");
   io.list(" Final Z-Matrix:");
-  writeZmatrix(s, io.output, run.energy);
+  writzm(s, io.output, run.energy);
   if (s.control.zmOutStyle != 0) {
     io.summary.rewind();
-    writeZmatrix(s, io.summary, run.energy);
+    writzm(s, io.summary, run.energy);
   }
-  writeStructureFiles(s, run.energy);
+  writeStructureFile(s, run.energy);
 }
 
 // ------------------------------------------------------------------ scans
 
 // The variable of `atom` of the scan type, or 0.
 int scannedVariable(const State& s, int type, int atom) {
-  const Optim& o = s.optim;
+  const Optim& o = *s.optim;
   for (int k = 1; k <= o.nvar; ++k)
     if (o.kind(k) == type && o.atom(k) == atom) return k;
   return 0;
 }
 
 bool planScan(State& s) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   const ScanSettings set = scanSettings(s.geom.RC0, s.geom.RC1, s.geom.RC2);
   if (set.type == 0) {
     ListWriter w;
@@ -217,7 +219,7 @@ double scanValueOut(const Optim& o, double v) {
 }
 
 void writeScanTable(State& s, Unit& out) {
-  const Optim& o = s.optim;
+  const Optim& o = *s.optim;
   const bool dihedral = o.scanType == kVarDihedral;
   double lowest = std::numeric_limits<double>::infinity();
   for (int k = 1; k <= o.nscan; ++k) lowest = std::min(lowest, o.scanEnergy(k));
@@ -240,7 +242,7 @@ void writeScanTable(State& s, Unit& out) {
 }
 
 bool runScan(State& s) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   for (int k = 1; k <= o.nscan; ++k) {
     applyAll(s);
     setActive(s, o.scanVar);
@@ -301,7 +303,7 @@ ScanSettings scanSettings(double rc0, double rc1, double rc2) {
 }
 
 bool checkGeometry(State& s) {
-  const Optim& o = s.optim;
+  const Optim& o = *s.optim;
   bool invalid = false, warned = false;
   for (int k = 1; k <= o.nvar; ++k) {
     const int atom = o.atom(k);
@@ -339,17 +341,9 @@ bool checkGeometry(State& s) {
   return !invalid;
 }
 
-double optimiseQuietly(State& s, bool* converged) {
-  collectVariables(s);
-  const CycleRun run = runCycles(s, false);
-  settle(s);
-  if (converged) *converged = run.converged;
-  return run.energy;
-}
-
 bool optmiz(State& s) {
   Io& io = s.io;
-  Optim& o = s.optim;
+  Optim& o = optimArea(s);
   io.summary.rewind();
   io.pltfile.rewind();
   const double ftol = s.optset.FTOL;

@@ -41,6 +41,7 @@
 
 #include <string_view>
 
+#include "optimize/optstate.hpp"
 #include "state/state.hpp"
 
 namespace veka {
@@ -48,14 +49,6 @@ namespace veka {
 // Runs the job of run mode 2 or 3 (by s.control.runMode). Returns false when it or its
 // minimiser refused.
 bool optmiz(State& s);
-
-// The cycles of an optimisation of the current solutes without a listing of their own
-// (the minimisers' messages aside) and without the pattern-search relaxation: for callers
-// that optimise many structures, such as the conformational searches. Uses MXCYCL as it
-// stands and expects at most MAXOPT variables. Returns the energy reached; the Z-matrix
-// and the coordinates hold the optimised structure, `converged` (when given) whether the
-// cycles ended by the energy rule.
-double optimiseQuietly(State& s, bool* converged = nullptr);
 
 // Cycles of an optimisation for the MXCON of the command line: 2..10000.
 int optimizationCycles(int mxcon);
@@ -67,7 +60,7 @@ struct ScanSettings {
 };
 ScanSettings scanSettings(double rc0, double rc1, double rc2);
 
-// Validity check of the variable vector s.optim.x with its warnings on the listing;
+// Validity check of the variable vector s.optim->x with its warnings on the listing;
 // false when a variable bond or angle has an invalid value (a bond outside 0.01..1000 A,
 // an angle outside 0..180 degrees or within 0.01 degree of 0 or 180).
 bool checkGeometry(State& s);

@@ -1,6 +1,5 @@
-// One-dimensional minimisation along a direction: bracketing by golden-section expansion
-// with parabolic extrapolation, then Brent's parabolic interpolation with golden-section
-// safeguards (Brent, Algorithms for Minimization without Derivatives, 1973).
+#include "optimize/linemin.hpp"
+
 #include <algorithm>
 #include <cmath>
 

@@ -14,6 +14,10 @@
 // Only the pattern search and the annealing use the bounds; the others accept them and
 // leave the variables free (the driver checks the geometry afterwards).
 //
+// Each method is declared, with its algorithm, in its own header (optimize/simplex.hpp,
+// powell.hpp, hooke.hpp, flepo.hpp, bfgs.hpp, congrd.hpp, siman.hpp); this header holds
+// what they share and `minimize`, which runs one of them by its number.
+//
 // Every method works in a Workspace the caller creates once; nothing is allocated during
 // a run. The point is taken from and returned in Problem::x: on every return (normal,
 // limit reached, line-search failure) it holds the best point the method has, so the
@@ -91,7 +95,6 @@ class AnnealRandom final : public Uniform {
  public:
   static constexpr std::uint64_t DEFAULT_SEED = 20240611;
   explicit AnnealRandom(std::uint64_t seed = DEFAULT_SEED) : state_(seed) {}
-  void seed(std::uint64_t s) { state_ = s; }
   double next() override;
 
  private:
@@ -135,19 +138,6 @@ struct Workspace {
   std::array<std::array<double, NMAX>, 7> vec;  // work vectors
   AnnealRandom random;                          // default annealing generator
 };
-
-Result simplex(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io& io);
-Result powell(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io& io);
-Result hooke(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io& io);
-Result flepo(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io& io);
-Result bfgs(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io& io);
-Result congrd(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io& io);
-Result siman(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io& io,
-             Uniform& random);
-// Annealing with the workspace's own generator.
-inline Result siman(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io& io) {
-  return siman(f, p, s, ws, io, ws.random);
-}
 
 // The method of the given number; an unknown number (6, 7, ...) is refused.
 Result minimize(int method, Objective& f, const Problem& p, const Settings& s, Workspace& ws,

@@ -1,7 +1,9 @@
-// The optimiser record (`optim` in the global state): the settings the driver keeps
+// The optimiser's work area (`optim` in the global state): the settings the driver keeps
 // between calls, the vector of variables with its bounds, the state of a scan, and every
 // work array of the energy function, its gradient and the minimisers, sized by the
-// capacities so that an optimisation allocates nothing.
+// capacities so that an optimisation allocates nothing once the area exists. The area is
+// allocated by the set-up of the first optimisation of a run (`optimArea`) and kept to
+// the end of the run.
 #pragma once
 
 #include <array>
@@ -11,6 +13,7 @@
 #include "state/array.hpp"
 #include "state/capacities.hpp"
 #include "state/solute.hpp"
+#include "state/state.hpp"
 
 namespace veka {
 
@@ -89,5 +92,10 @@ struct Optim {
 
   opt::Workspace ws;  // work arrays of the minimisers
 };
+
+// The optimiser's work area of the state, allocated (with its initial settings) when the
+// state has none yet. The set-up of an optimisation (`optmiz`, `collectVariables`) calls
+// it; everything the set-up then runs reaches the area as *s.optim.
+Optim& optimArea(State& s);
 
 }  // namespace veka

@@ -6,6 +6,7 @@
 #include "energy/eintra.hpp"
 #include "energy/gasphase.hpp"
 #include "molecule/geometry.hpp"
+#include "optimize/cartgrad.hpp"
 
 namespace veka {
 
@@ -38,7 +39,7 @@ int listLength(const State& s, int kind) {
 }
 
 void addVariable(State& s, int kind, int n, int atom) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   const int k = ++o.nvar;
   o.kind(k) = kind;
   o.entry(k) = n;
@@ -70,7 +71,7 @@ int findDihedralEntry(const State& s, int atom) {
 
 // Dependent entries in compressed rows per variable, and the lowest atom each moves.
 void collectDependents(State& s) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   for (int k = 1; k <= o.nvar + 1; ++k) o.depStart(k) = 0;
   auto forEachDependent = [&](auto&& f) {
     for (int kind = kVarBond; kind <= kVarDihedral; ++kind)
@@ -132,7 +133,7 @@ int countVariables(const State& s) {
 }
 
 void collectVariables(State& s) {
-  Optim& o = s.optim;
+  Optim& o = optimArea(s);
   o.nvar = 0;
   for (int kind = kVarBond; kind <= kVarDihedral; ++kind)
     for (int n = 1; n <= listLength(s, kind); ++n) {
@@ -146,7 +147,7 @@ void collectVariables(State& s) {
 }
 
 void setActive(State& s, int fixed) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   o.nact = 0;
   for (int k = 1; k <= o.nvar; ++k) {
     if (k == fixed) continue;
@@ -159,12 +160,12 @@ void setActive(State& s, int fixed) {
 }
 
 void takeActive(State& s) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   for (int m = 1; m <= o.nact; ++m) o.x(o.active(m)) = o.xa[static_cast<std::size_t>(m - 1)];
 }
 
 void setVariable(State& s, int k, double v) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   const int kind = o.kind(k);
   zvalue(s.zmat, kind, o.atom(k)) = v;
   for (int d = o.depStart(k) + 1; d <= o.depStart(k + 1); ++d)
@@ -172,14 +173,14 @@ void setVariable(State& s, int k, double v) {
 }
 
 void applyAll(State& s) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   for (int k = 1; k <= o.nvar; ++k) setVariable(s, k, o.x(k));
   for (int m = 1; m <= o.nact; ++m) o.xa[static_cast<std::size_t>(m - 1)] = o.x(o.active(m));
   o.built = false;
 }
 
 int applyActive(State& s, const double* xa) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   int first = o.built ? s.zmat.NSATM + 1 : 1;
   for (int m = 1; m <= o.nact; ++m) {
     const int k = o.active(m);
@@ -193,7 +194,7 @@ int applyActive(State& s, const double* xa) {
 }
 
 void buildGeometry(State& s, int first) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   Xyz& c = s.solcor.xyz[0];
   if (!o.built || first <= 3)
     makmol(c, s.zmat);
@@ -205,7 +206,7 @@ void buildGeometry(State& s, int first) {
 }
 
 void foldAngles(State& s) {
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   Zmat& z = s.zmat;
   takeActive(s);
   for (int k = 1; k <= o.nvar; ++k) {
@@ -237,8 +238,15 @@ void foldAngles(State& s) {
 
 double energyAt(State& s, const double* xa) {
   buildGeometry(s, applyActive(s, xa));
-  ++s.optim.energies;
+  ++s.optim->energies;
   return gasPhaseEnergy(s);
+}
+
+void gradientAt(State& s, const double* xa, double* ga) {
+  buildGeometry(s, applyActive(s, xa));
+  ++s.optim->gradients;
+  cartesianGradient(s);
+  variableGradient(s, ga);
 }
 
 }  // namespace veka

@@ -27,6 +27,7 @@
 #pragma once
 
 #include "optimize/minimizers.hpp"
+#include "optimize/optstate.hpp"
 #include "state/state.hpp"
 
 namespace veka {
@@ -34,8 +35,9 @@ namespace veka {
 // Number of independent variable entries (may exceed MAXOPT; nothing is stored).
 int countVariables(const State& s);
 
-// Fills the variables of s.optim from the Z-matrix (values, bounds, dependents, lowest
-// moved atom). Expects countVariables(s) <= MAXOPT. Makes every variable active.
+// Fills the variables of the optimiser's work area from the Z-matrix (values, bounds,
+// dependents, lowest moved atom), allocating the area when the state has none. Expects
+// countVariables(s) <= MAXOPT. Makes every variable active.
 void collectVariables(State& s);
 
 // Makes every variable active except `fixed` (0: none) and copies their values and bounds

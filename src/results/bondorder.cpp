@@ -218,8 +218,4 @@ int BondOrders::order(int i, int j) const {
   return fixed != 0 ? fixed : 1 + extra_[static_cast<std::size_t>(i)][static_cast<std::size_t>(k)];
 }
 
-int ibndo(const State& s, int i, int j) {
-  return BondOrders(s).order(i, j);
-}
-
 }  // namespace veka

@@ -1,4 +1,4 @@
-// Bond orders of the solutes' covalent bonds for the MOL writer (`ibndo`), from atomic
+// Bond orders of the solutes' covalent bonds for the MOL writer (`BondOrders`), from atomic
 // numbers, the two-character force-field types of the reference state and the
 // covalent-neighbour list. The first rule that applies gives the order:
 //
@@ -65,8 +65,5 @@ class BondOrders {
   std::vector<std::vector<char>> open_;  // neighbour bond may take a higher order
   std::vector<char> placed_;             // atom already placed in a conjugated system
 };
-
-// Order of the bond between solute atoms i and j.
-int ibndo(const State& s, int i, int j);
 
 }  // namespace veka

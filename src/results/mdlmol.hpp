@@ -9,7 +9,7 @@
 //   per atom of positive atomic number (reference state): x, y, z (3F10.4), a blank, the
 //     element symbol left-justified in two columns (helium above 98), twelve "  0" fields
 //   per bond: the two atoms' sequence numbers among the atoms written, the order of
-//     `ibndo` (1, 2, 3, or 4 for aromatic) and 0 (4I3); each bond once, from the
+//     `BondOrders` (1, 2, 3, or 4 for aromatic) and 0 (4I3); each bond once, from the
 //     covalent-neighbour list, lower atom first
 //   "M  END", an empty record, "$$$$"
 //

@@ -25,8 +25,6 @@ struct Array1 {
   static_assert(N > 0);
   std::array<T, N> v{};
 
-  static constexpr int capacity = N;
-
   constexpr T& operator()(int i) {
     assert(i >= 1 && i <= N);
     return v[static_cast<std::size_t>(i - 1)];
@@ -49,9 +47,6 @@ template <class T, int N1, int N2>
 struct Array2 {
   static_assert(N1 > 0 && N2 > 0);
   std::array<T, static_cast<std::size_t>(N1) * N2> v{};
-
-  static constexpr int rows = N1;
-  static constexpr int cols = N2;
 
   constexpr T& operator()(int i, int j) {
     assert(i >= 1 && i <= N1 && j >= 1 && j <= N2);

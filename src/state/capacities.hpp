@@ -8,9 +8,7 @@ inline constexpr int MAXSOL = 25;      // solute molecules
 inline constexpr int MAXATM = 4500;    // solute atoms (each perturbation state)
 inline constexpr int MAXRES = 395;     // residue numbers of the solute file
 inline constexpr int MXS = 2500;       // solvent molecules
-inline constexpr int NLIM2 = 500;      // molecules of the second solvent
 inline constexpr int MXSAT = 50;       // sites per solvent molecule, atoms of a solvent Z-matrix
-inline constexpr int MR = 500;         // blocks of averages
 inline constexpr int MAXBND = 950;     // bonds (variable plus additional)
 inline constexpr int MAXANG = 950;     // angles (variable plus additional)
 inline constexpr int MAXDIH = 1200;    // dihedrals (variable plus additional)
@@ -24,11 +22,8 @@ inline constexpr int MAXFLP = MAXDIH;  // flip moves
 inline constexpr int MAXOPT = 450;     // optimisation variables
 inline constexpr int MXFATM = 100;     // atoms of a normal-mode analysis
 inline constexpr int MAXMOL = 999;     // atoms of a MOL file
-inline constexpr int NBMAX = 600;      // neighbours per solvent molecule
-inline constexpr int MAXCNF = 833;     // conformers in the conformer store
 inline constexpr int MAXICA = 15;      // ICUTAT entries of the command section
 inline constexpr int MAXICS = 5;       // ICUTAS entries of the command section
-inline constexpr int MAXMNT = 12;      // monitored (solute atom, solvent site) distances
 inline constexpr int MAXMIN = 500;     // atoms of the free-format Cartesian layout superposition
 
 // Parameter slots: up to three per solute atom (reference, first and second perturbed

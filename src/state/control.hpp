@@ -59,23 +59,20 @@ struct Geom {
 };
 
 struct Misc {
-  double PI = 3.141592653589793;
-  double TWOPI = 6.283185307179586;
-  double PIHALF = 1.5707963267948966;
   double DTORAD = 0.017453292519943295;  // degrees to radians
   double SQ332 = 18.222513547806734;     // sqrt(332.06): Coulomb factor per charge
   double GASCON = 0.00198717;            // kcal/(mol K)
-  double DZERO = 0.0;
-  double TC = 0.0;           // temperature, degrees C (record 33)
-  double TK = 273.15;        // absolute temperature
-  double BETA = 0.0;         // 1 / (R T)
-  double PATM = 0.0;         // pressure, atm (record 33)
-  double PKCAL = 0.0;        // pressure in kcal/(mol A^3)
-  Array1<int, 2> NCENT{};    // centre atoms of solutes 1 and 2 (record 11)
-  int solventCentre = 0;     // solvent centre atom (record 11)
-  Array1<int, 2> centre2{};  // the two further centre-atom settings (record 12)
-  int heatedSolute = 0;      // record 31: index of a heated solute (9999 = all)
-  double heatedTC = 0.0;     // its temperature, degrees C
+
+  double TC = 0.0;                  // temperature, degrees C (record 33)
+  double TK = 273.15;               // absolute temperature
+  double BETA = 0.0;                // 1 / (R T)
+  double PATM = 0.0;                // pressure, atm (record 33)
+  double PKCAL = 0.0;               // pressure in kcal/(mol A^3)
+  Array1<int, 2> NCENT{};           // centre atoms of solutes 1 and 2 (record 11)
+  int solventCentre = 0;            // solvent centre atom (record 11)
+  Array1<int, 2> rotationCentre{};  // rotation-centre atoms of solutes 1 and 2 (record 12)
+  int heatedSolute = 0;             // record 31: index of a heated solute (9999 = all)
+  double heatedTC = 0.0;            // its temperature, degrees C
 };
 
 }  // namespace veka

@@ -24,8 +24,7 @@ void writeFatal(Io& io, std::string_view message, Console console) {
     if (nl == std::string_view::npos) nl = message.size();
     const std::string line = " " + std::string(message.substr(start, nl - start));
     if (io.output.isOpen()) io.output.write(line);
-    if (console != Console::Stderr) std::fprintf(stdout, "%s\n", line.c_str());
-    if (console != Console::Stdout) std::fprintf(stderr, "%s\n", line.c_str());
+    std::fprintf(console == Console::Stdout ? stdout : stderr, "%s\n", line.c_str());
     start = nl + 1;
   }
   io.flushAll();

@@ -13,8 +13,6 @@
 namespace veka {
 
 struct Io {
-  static constexpr int KIN = 5;  // standard input: never opened by the program
-
   Unit output{6};      // OUTPUT: main listing
   Unit infile{21};     // INFILE: restart (in) file
   Unit upfile{22};     // UPFILE: block history / conformer store
@@ -47,7 +45,7 @@ struct Io {
 };
 
 // Where a fatal message goes besides the listing.
-enum class Console { Stdout, Stderr, StdoutThenStderr };
+enum class Console { Stdout, Stderr };
 
 // Thrown once a fatal message has been written and the files flushed; the main program
 // catches it and ends the process with `status` (-1 for every fatal error).

@@ -50,7 +50,7 @@ struct Cutoff {
   // RCUT^3), set with the solvent cutoffs; used by the solute-solute Coulomb term too.
   int reactionField = 0;
   double KRF = 0.0;
-  int noEcut = 0;                // record 26: 1 = no long-range LJ correction
+  int noEcut = 0;  // record 26: 1 = no long-range LJ correction
 };
 
 // Move ranges and frequencies (records 25 to 30).
@@ -61,7 +61,6 @@ struct Movp {
   int NSCHG = 0;                            // solute-move interval
   int maxVarMove = 0;    // variable coordinates of one kind changed per solute move
   int NBUSE = 0;         // neighbour lists (record 26)
-  int int26d = 0;        // fourth integer of record 26
   int prefSampling = 0;  // preferential sampling on
 };
 
@@ -90,14 +89,25 @@ struct OptSet {
   double saT0 = 0.0, saFactor = 0.0;
 };
 
-// Conformational search (record 7) and normal modes (record 8), stored as read.
+// Conformational search (record 7), stored as read: the first of its eight one-digit
+// switches and its six real settings (the other seven switches are read and not used).
 struct SearchSet {
-  Array1<int, 8> sw{};
-  Array1<double, 6> val{};
+  int refine = 0;       // 1: the stored conformers are refined at the end of a search
+  double CSETOL = 0.0;  // energy tolerance of the duplicate test, kcal/mol
+  double CSRMS = 0.0;   // RMS tolerance of the duplicate test, A
+  double CSRTOL = 0.0;  // tolerance on the summed squared internuclear distances
+  double CSREUP = 0.0;  // energy window above the lowest conformer, kcal/mol
+  double CSAELO = 0.0;  // absolute lower energy bound
+  double CSAEUP = 0.0;  // absolute upper energy bound
 };
+
+// Normal modes and thermochemistry (record 8), stored as read.
 struct NmodeSet {
-  Array1<int, 3> sw{};
-  Array1<double, 2> val{};
+  int afterOptimisation = 0;  // 1: the analysis runs after an optimisation
+  int conformers = 0;         // number of conformers N_c
+  int symmetryNumber = 0;     // symmetry number sigma
+  double frequencyScale = 0.0;
+  double cutoffFrequency = 0.0;  // cm-1: modes below it count as classical rotors
 };
 
 // Radial distributions and histogram bounds (records 15 to 24).
@@ -105,15 +115,29 @@ struct Rdf {
   Array1<int, 2> count{};
   Array1<int, 15> list1{}, list2{};
   Array1<int, 12> list3{}, list4{};
-  Array1<double, 2> hist1{}, EPARD{}, EDISTD{}, hist5{}, BESOLD{};
+  // Lower and upper bounds of the five distribution histograms (records 20 to 24).
+  Array1<double, 2> firstDistribution{}, EPARD{}, EDISTD{}, fifthDistribution{}, BESOLD{};
 };
 
-// Record 14 switches and the other integer and real settings of records 31 to 35.
+// The nine switches of record 14 ((n): the position in the record) and the further
+// settings of records 33 and 35.
 struct Switches {
-  Array1<int, 9> sw{};  // (5) solute-solute only for solute 1, (6) no solvent-solvent, ...
-  int int35 = 0;        // integer setting of record 35
-  double pol1 = 0.0, pol2 = 0.0;  // polarisation settings of record 35
-  double chop = 0.0;              // torsion-barrier chop level, kcal/mol (record 33)
+  // (1) and (2): solute set-up switches of the Z-matrix start-up and the solute geometry
+  // routines; reading a position or centroid restraint clears (1).
+  int soluteSetup = 0;
+  int soluteGeometry = 0;
+  int soluteStart = 0;       // (3) solute start-up switch
+  int soluteBuild = 0;       // (4) switch of the solute moves and molecule building
+  int firstSoluteOnly = 0;   // (5) 1: solute-solute interactions only in pairs with solute 1
+  int noSolventSolvent = 0;  // (6) 1: solvent-solvent interactions neglected
+  int fixBonds = 0;          // (7) non-zero: every bond of the solutes held fixed
+  int fixAngles = 0;         // (8) non-zero: every angle of the solutes held fixed
+  int noDistanceBonds = 0;   // (9) 1: covalent neighbours from the bond list alone
+  double chop = 0.0;         // torsion-barrier chop level, kcal/mol (record 33)
+  int mcSetting = 0;         // integer setting of the Monte Carlo engine (record 35)
+  // First polarisation setting of record 35: solute polarisation when positive (the
+  // second setting is read and not used).
+  double polarisation = 0.0;
 };
 
 }  // namespace veka

@@ -1,8 +1,15 @@
 // All global state of a run, gathered in one object that the main program creates at
 // start and passes by reference; every subsystem reads and writes the fields it needs.
+//
+// The records here are plain data that several subsystems share. A work area that only one
+// subsystem uses (the optimiser's variables, scan and work arrays) is that subsystem's
+// own type: the state holds it by pointer as a `WorkArea`, knowing the type by name only,
+// so that nothing in state/ depends on a subsystem. The subsystem allocates its area once
+// at its set-up and reaches it through the state like any other record.
 #pragma once
 
-#include "optimize/optstate.hpp"
+#include <memory>
+
 #include "state/control.hpp"
 #include "state/energy.hpp"
 #include "state/io.hpp"
@@ -11,6 +18,17 @@
 #include "state/terms.hpp"
 
 namespace veka {
+
+// Frees a work area with the function the owning subsystem gave when it allocated it.
+template <class T>
+struct FreeWorkArea {
+  void (*free)(T*) = nullptr;
+  void operator()(T* p) const { free(p); }
+};
+template <class T>
+using WorkArea = std::unique_ptr<T, FreeWorkArea<T>>;
+
+struct Optim;  // optimize/optstate.hpp
 
 struct State {
   Control control;
@@ -40,7 +58,7 @@ struct State {
   Covnbr covnbr;
   Nbcon nbcon;
   Energy energy;
-  Optim optim;  // optimiser settings, variables and work arrays (run modes 2, 3, 5, 6)
+  WorkArea<Optim> optim;  // optimiser settings, variables and work arrays (optimArea)
 
   double CPU = 0.0;  // CPU-time reading at start (s)
   std::string programName;

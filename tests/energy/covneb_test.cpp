@@ -69,12 +69,12 @@ TEST(Covneb, BondListAndDummiesAndSwitch) {
   EXPECT_EQ(neighbours(*s, 1), (std::vector<int>{2, 3}));
   EXPECT_EQ(neighbours(*s, 2), (std::vector<int>{1}));
   EXPECT_TRUE(neighbours(*s, 4).empty());
-  s->sw.sw(9) = 1;  // bond list only
+  s->sw.noDistanceBonds = 1;  // bond list only
   covneb(*s, true);
   EXPECT_EQ(neighbours(*s, 1), (std::vector<int>{2}));
   EXPECT_EQ(s->covnbr.NBONDS, 1);
   // Type 100 ("DM") atoms are not bonded by distance.
-  s->sw.sw(9) = 0;
+  s->sw.noDistanceBonds = 0;
   s->zmat.ITYPE(3) = s->zmat.JTYPE(3) = 100;
   covneb(*s, true);
   EXPECT_EQ(neighbours(*s, 1), (std::vector<int>{2}));
@@ -92,7 +92,7 @@ TEST(Covneb, ElevenNeighboursAndBadAtomicNumbersStop) {
   std::vector<Atom> atoms{{6, 0, 0, 0}};
   for (int k = 0; k < 11; ++k) atoms.push_back({6, 1.0 * (k % 2 ? 1 : -1), 0.1 * k, 0});
   auto s = molecule(atoms);
-  s->sw.sw(9) = 1;
+  s->sw.noDistanceBonds = 1;
   s->bndcom.NBND = 11;
   for (int k = 1; k <= 11; ++k) s->bndcom.IB1(k) = 1, s->bndcom.IB2(k) = k + 1;
   EXPECT_EQ(stopOf(*s), " Overflow in COVNEB - Atom   1 has >  10 Bonds\n");

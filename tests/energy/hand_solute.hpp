@@ -29,7 +29,7 @@ struct HandSolute {
     s.nbcom.CUTNB = 100.0;
     s.geom.noPert = 1;
     s.control.runMode = 7;
-    s.sw.sw(9) = 1;
+    s.sw.noDistanceBonds = 1;
     s.zmat.NSOLUT = 1;
     s.zmat.first(1) = 1;
   }

@@ -127,7 +127,7 @@ TEST(Xxpot, PairsBetweenSolutesPlusRestraints) {
   EXPECT_NEAR(t.s.energy.EXXL, lj12 + lj23, 1e-12);
   EXPECT_NEAR(t.s.energy.EXXC, e12 + e23 - lj12 - lj23, 1e-10);
   // Only the pairs of solute 1 when the command section restricts them.
-  t.s.sw.sw(5) = 1;
+  t.s.sw.firstSoluteOnly = 1;
   xxpot(t.s);
   EXPECT_NEAR(t.s.energy.EXXNEW[0], 1.5 + e12 + e13, 1e-10);
   listSoluteOneOnly(t.s);

@@ -34,7 +34,7 @@ TEST(RecordReader, FieldsFollowEachOtherAndPositioningMovesTheCursor) {
   EXPECT_EQ(r.A(2), "ab");
   r.TL(4);
   EXPECT_EQ(r.I(2), 12);
-  r.TR(1);
+  r.X(1);
   EXPECT_EQ(r.A(1), "b");
   r.TL(100);  // cannot move before column 1
   EXPECT_EQ(r.column(), 1);
@@ -75,10 +75,10 @@ TEST(RecordReader, RefusedNumbersLeaveTheValueAlone) {
 TEST(RecordReader, RealExponentsTakeEveryForm) {
   for (const char* f : {"1.5E3", "1.5e3", "1.5D3", "1.5d+3", "1.5Q3", "1.5+3", "1.5 E 3", "1.5E+03",
                         " 15+3", "15 0 00", "1.5E3   "}) {
-    EXPECT_DOUBLE_EQ(RecordReader(f).E(static_cast<int>(std::string(f).size()), 1), 1500.0) << f;
+    EXPECT_DOUBLE_EQ(RecordReader(f).F(static_cast<int>(std::string(f).size()), 1), 1500.0) << f;
   }
-  EXPECT_DOUBLE_EQ(RecordReader("1.5-3").D(5, 2), 1.5e-3);
-  EXPECT_DOUBLE_EQ(RecordReader("-2.5D-2").D(7, 2), -0.025);
+  EXPECT_DOUBLE_EQ(RecordReader("1.5-3").F(5, 2), 1.5e-3);
+  EXPECT_DOUBLE_EQ(RecordReader("-2.5D-2").F(7, 2), -0.025);
 }
 
 TEST(RecordReader, RealsRejectWhatIsNotANumberAndWhatDoesNotFit) {
@@ -154,7 +154,7 @@ TEST(RecordReader, ErrorsNameTheColumnsTheFieldAndTheRecord) {
             "integer out of range in columns 1-11: '99999999999'");
   EXPECT_EQ(errorOf("xx1E400", [](RecordReader& r) { r.X(2), r.F(8, 2); }),
             "real number out of range in columns 3-10: '1E400'");
-  EXPECT_EQ(errorOf("  NaN", [](RecordReader& r) { r.E(5, 2); }),
+  EXPECT_EQ(errorOf("  NaN", [](RecordReader& r) { r.F(5, 2); }),
             "bad real number in columns 1-5: '  NaN'");
   const Origin o{"zmat.z", 26, 14};
   RecordReader r("  x", &o);

@@ -17,7 +17,7 @@ TEST(RecordWriter, SkippedColumnsAreFilledOnlyWhenSomethingFollows) {
   EXPECT_EQ(w.str(), "   1");
   w.A("x");
   EXPECT_EQ(w.str(), "   1     x");
-  w.TR(2).X(1);
+  w.X(3);
   EXPECT_EQ(w.column(), 14);
   w.TL(INT_MIN).TL(INT_MAX).TL(1);
   EXPECT_EQ(w.column(), 1);

@@ -9,8 +9,9 @@
 
 #include "format/origin.hpp"
 #include "molecule/geometry.hpp"
-#include "molecule/zmatrix.hpp"
+#include "molecule/zmatrix_states.hpp"
 #include "solute_fixture.hpp"
+#include "support/coords.hpp"
 
 namespace veka {
 namespace {
@@ -61,10 +62,10 @@ TEST(FreeFormat, ThreeBlocksGiveTheThreeStates) {
   EXPECT_EQ(p.Q(19), 0.0);
   // Block 2 is a rotated and shifted copy of block 1: superimposed it coincides.
   const Solcor& c = s.solcor;
-  EXPECT_LT(rmsd(6, c.xyz[0], c.xyz[1]), 1e-9);
+  EXPECT_LT(test::rmsd(6, c.xyz[0], c.xyz[1]), 1e-9);
   EXPECT_NEAR(c.xyz[0].x(1), -0.3706247159, 1e-12);  // the reference stays as read
   // Block 3 differs: superimposed, its centroid meets the reference centroid.
-  EXPECT_GT(rmsd(6, c.xyz[0], c.xyz[2]), 1e-3);
+  EXPECT_GT(test::rmsd(6, c.xyz[0], c.xyz[2]), 1e-3);
   EXPECT_NEAR(centroid(c.xyz[2], 6).x, centroid(c.xyz[0], 6).x, 1e-12);
   EXPECT_NEAR(centroid(c.xyz[2], 6).z, centroid(c.xyz[0], 6).z, 1e-12);
   // The dummy atom sits at the centroid of each state.
@@ -72,12 +73,12 @@ TEST(FreeFormat, ThreeBlocksGiveTheThreeStates) {
     const Vec3 m = centroid(c.xyz[st], 6);
     EXPECT_NEAR(distance(atom(c.xyz[st], 7), m), 0.0, 1e-12);
   }
-  EXPECT_EQ(rmsd(7, c.setup1, c.xyz[1]), 0.0);
+  EXPECT_EQ(test::rmsd(7, c.setup1, c.xyz[1]), 0.0);
   // The derived Z-matrix rebuilds the reference, dummy atom included.
   auto rebuilt = std::make_unique<Xyz>();
   makmol(*rebuilt, z);
   qtrf(7, c.xyz[0], *rebuilt);
-  EXPECT_LT(rmsd(7, c.xyz[0], *rebuilt), 1e-6);
+  EXPECT_LT(test::rmsd(7, c.xyz[0], *rebuilt), 1e-6);
   const std::string listing = f->listing();
   EXPECT_NE(listing.find(" " + std::string(60, '*') +
                          "\n Free-Format Solute Input - Blocks "
@@ -94,8 +95,8 @@ TEST(FreeFormat, BlockNumbersRoundAndStartAtOne) {
   readSolutes(f->state(), 9);
   const Potpar& p = f->state().potpar;
   EXPECT_DOUBLE_EQ(p.Q(p.slot[1](2)), -0.683 * kSq332);
-  EXPECT_GT(rmsd(6, f->state().solcor.xyz[0], f->state().solcor.xyz[2]), 1e-3);
-  EXPECT_EQ(rmsd(6, f->state().solcor.xyz[0], f->state().solcor.xyz[1]), 0.0);
+  EXPECT_GT(test::rmsd(6, f->state().solcor.xyz[0], f->state().solcor.xyz[2]), 1e-3);
+  EXPECT_EQ(test::rmsd(6, f->state().solcor.xyz[0], f->state().solcor.xyz[1]), 0.0);
 }
 
 TEST(FreeFormat, AtomRecordsReadListDirected) {
@@ -161,7 +162,7 @@ TEST(FreeFormat, LargeSolutesKeepPerturbedGeometriesAsRead) {
   SoluteFile g("MIND  500\n" + block(500, 0.0) + "%\n" + block(500, 5.0));
   setRc(g.state(), 1.0, 2.0, 1.0);
   readSolutes(g.state(), 6);
-  EXPECT_LT(rmsd(500, g.state().solcor.xyz[0], g.state().solcor.xyz[1]), 1e-9);
+  EXPECT_LT(test::rmsd(500, g.state().solcor.xyz[0], g.state().solcor.xyz[1]), 1e-9);
 }
 
 TEST(FreeFormat, MissingBlocksAndOverflowStop) {

@@ -26,7 +26,7 @@ struct ButaneSetup : ParamsFixture {
     dihedral(1, 2, 3, 4, -1, -1, -1.0);
     s.dihcom.NVDIH = 1;
     s.zmat.autoAng = s.zmat.autoDih = true;
-    s.sw.sw(9) = 1;  // neighbours from the bond list only (no coordinates here)
+    s.sw.noDistanceBonds = 1;  // neighbours from the bond list only (no coordinates here)
   }
 };
 

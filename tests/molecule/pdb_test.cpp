@@ -14,9 +14,10 @@
 
 #include "molecule/geometry.hpp"
 #include "molecule/pdb.hpp"
-#include "molecule/zmatrix.hpp"
 #include "molecule/zmatrix_derive.hpp"
+#include "molecule/zmatrix_states.hpp"
 #include "solute_fixture.hpp"
+#include "support/coords.hpp"
 
 namespace veka {
 namespace {
@@ -141,7 +142,7 @@ double roundTrip(const State& s) {
   auto rebuilt = std::make_unique<Xyz>();
   makmol(*rebuilt, s.zmat);
   qtrf(s.zmat.NSATM, s.solcor.xyz[0], *rebuilt);
-  return rmsd(s.zmat.NSATM, s.solcor.xyz[0], *rebuilt);
+  return test::rmsd(s.zmat.NSATM, s.solcor.xyz[0], *rebuilt);
 }
 
 bool bonded(const State& s, int a, int b) {

@@ -51,8 +51,7 @@ inline Vec3 zmatrixAtom(const Xyz& x, int i, int j, double r, int k, double thet
 
 inline std::unique_ptr<State> newState() {
   auto s = std::make_unique<State>();
-  s->nmode.sw.fill(0);
-  s->nmode.val.fill(0.0);
+  s->nmode = NmodeSet{};
   s->misc.TC = 25.0;
   s->potpar.DIELEC = 1.0;
   s->potpar.SCL14C = s->potpar.SCL14L = 0.5;
@@ -108,10 +107,12 @@ inline void loadNmd(State& s, const std::string& text) {
     if (key == "temperature") {
       s.misc.TC = num(0);
     } else if (key == "nmode") {
-      for (int k = 0; k < 3; ++k)
-        s.nmode.sw(k + 1) = static_cast<int>(num(static_cast<std::size_t>(k)));
-      s.nmode.val(1) = num(3);
-      s.nmode.val(2) = num(4);
+      NmodeSet& m = s.nmode;
+      m.afterOptimisation = static_cast<int>(num(0));
+      m.conformers = static_cast<int>(num(1));
+      m.symmetryNumber = static_cast<int>(num(2));
+      m.frequencyScale = num(3);
+      m.cutoffFrequency = num(4);
     } else if (key == "dielectric") {
       s.potpar.DIELEC = num(0);
     } else if (key == "chop") {
@@ -119,7 +120,7 @@ inline void loadNmd(State& s, const std::string& text) {
     } else if (key == "constv4") {
       s.dihcom.constV4 = static_cast<int>(num(0));
     } else if (key == "soluteonly1") {
-      s.sw.sw(5) = static_cast<int>(num(0));
+      s.sw.firstSoluteOnly = static_cast<int>(num(0));
     } else if (key == "ter") {
       z.last(z.NSOLUT) = z.NSATM;
       ++z.NSOLUT;

@@ -16,6 +16,7 @@
 #include "energy/eintra.hpp"
 #include "energy/gasphase.hpp"
 #include "energy/nbpair.hpp"
+#include "optimize/bfgs.hpp"
 #include "optimize/cartgrad.hpp"
 #include "optimize/driver.hpp"
 
@@ -53,7 +54,7 @@ constexpr double kTwoPi = 6.283185307179586;
 void displace(State& s, unsigned seed) {
   std::mt19937 rng(seed);
   std::uniform_real_distribution<double> u(-1.0, 1.0);
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   for (int k = 1; k <= o.nvar; ++k)
     o.x(k) += (o.kind(k) == kVarBond ? 0.05 : o.kind(k) == kVarAngle ? 0.1 : 0.7) * u(rng);
   applyAll(s);
@@ -102,7 +103,7 @@ std::vector<double> wholeGradient(State& s) {
 std::vector<double> perAtomGradient(State& s) {
   cartesianGradient(s, kGradStep);
   std::vector<double> g;
-  const Xyz& gr = s.optim.grad;
+  const Xyz& gr = s.optim->grad;
   for (int i = 1; i <= s.zmat.NSATM; ++i)
     for (double v : {gr.x(i), gr.y(i), gr.z(i)}) g.push_back(v);
   return g;
@@ -127,7 +128,7 @@ void makeDihedralRestraint(State& s, int n, double target, double k) {
   d.ITOR0(n) = d.ITOR1(n) = 500;
   d.V1[0](n) = target;
   d.V4[0](n) = k;
-  s.optim.termsBuilt = false;
+  optimArea(s).termsBuilt = false;
 }
 
 TEST(DriverGradient, PerAtomTermsGiveTheWholeEnergyDifferences) {
@@ -152,7 +153,7 @@ TEST(DriverGradient, PerAtomTermsGiveTheWholeEnergyDifferences) {
   {  // three solutes, the solute-solute energy limited to pairs with solute 1
     GasJob job = optJob("three.z", "BFGS ", 2, {{14, "  0  0  0  0  1  0  0  0  0"}});
     State& s = job.state();
-    ASSERT_EQ(s.sw.sw(5), 1);
+    ASSERT_EQ(s.sw.firstSoluteOnly, 1);
     collectVariables(s);
     displace(s, 4);
     expectSameGradient(s, "three solutes");
@@ -194,7 +195,7 @@ void expectGradientMatches(const std::string& file, unsigned seed) {
   State& s = job.state();
   collectVariables(s);
   displace(s, seed);
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   std::vector<double> x(o.xa.begin(), o.xa.begin() + o.nact), g(x.size()), ref(x.size());
   gradientAt(s, x.data(), g.data());  // the optimiser's gradient, displacements of +-0.01
   double largest = 0.0;
@@ -235,7 +236,7 @@ TEST(DriverGradient, DependentEntriesFollowTheirVariable) {
   State& s = job.state();
   ASSERT_EQ(countVariables(s), 33);  // 13 + 12 + 11 entries, three of them dependent
   collectVariables(s);
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   // The dihedral of H8 has the dependent dihedral of H10: setting it sets both.
   int k8 = 0;
   for (int k = 1; k <= o.nvar; ++k)
@@ -260,7 +261,7 @@ TEST(DriverGradient, AnglesBeyond180DegreesAreTheGeometryTheyPlace) {
   GasJob job = optJob("butane_anti.z");
   State& s = job.state();
   collectVariables(s);
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   int ka = 0, kd = 0;  // angle and dihedral variables of H6
   for (int k = 1; k <= o.nvar; ++k) {
     if (o.atom(k) != 6) continue;
@@ -298,7 +299,7 @@ TEST(DriverGradient, EnergyGradientAndMinimiserAllocateNothing) {
   GasJob job = optJob("octanol.z");
   State& s = job.state();
   collectVariables(s);
-  Optim& o = s.optim;
+  Optim& o = *s.optim;
   GasPhaseObjective f(s);
   std::vector<double> g(static_cast<std::size_t>(o.nact));
   const opt::Problem p{o.nact, o.xa.data(), o.la.data(), o.ua.data()};

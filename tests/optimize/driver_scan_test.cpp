@@ -52,9 +52,9 @@ struct Scan {
     s.config.MXCON = atom;
     s.geom.RC0 = rc0, s.geom.RC1 = rc1, s.geom.RC2 = rc2;
     EXPECT_TRUE(optmiz(s));
-    for (int k = 1; k <= s.optim.nscan; ++k) {
-      value.push_back(s.optim.scanValue(k));
-      energy.push_back(s.optim.scanEnergy(k));
+    for (int k = 1; k <= s.optim->nscan; ++k) {
+      value.push_back(s.optim->scanValue(k));
+      energy.push_back(s.optim->scanEnergy(k));
     }
   }
   double lowest() const { return *std::min_element(energy.begin(), energy.end()); }

@@ -1,6 +1,7 @@
 // Hooke-Jeeves pattern search: its steps, pattern moves, clamping and penalty.
 #include <vector>
 
+#include "optimize/hooke.hpp"
 #include "problems.hpp"
 
 namespace veka::opt::test {

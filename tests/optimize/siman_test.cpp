@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "optimize/siman.hpp"
 #include "problems.hpp"
 
 namespace veka::opt::test {
@@ -60,8 +61,8 @@ TEST_F(Siman, RunsRepeatForAGivenSeedAndDifferForAnother) {
   auto once = [&](std::uint64_t seed) {
     Recorder rec(f, 2);
     std::vector<double> x{-1.2, 1.0};
-    ws_->random.seed(seed);
-    const Result r = siman(rec, problem(x, -2.0, 2.0), s_, *ws_, io_);
+    AnnealRandom random(seed);
+    const Result r = siman(rec, problem(x, -2.0, 2.0), s_, *ws_, io_, random);
     return std::make_pair(r, rec.points);
   };
   const auto a = once(17), b = once(17), c = once(18);
@@ -71,12 +72,11 @@ TEST_F(Siman, RunsRepeatForAGivenSeedAndDifferForAnother) {
   EXPECT_LT(a.first.value, 1e-4);
   EXPECT_LT(c.first.value, 1e-4);
 
-  // A generator handed in replaces the workspace's own.
+  // Without a generator handed in, the annealing draws from the workspace's own.
   Recorder rec(f, 2);
   std::vector<double> x{-1.2, 1.0};
-  AnnealRandom mine(17);
-  ws_->random.seed(99);
-  siman(rec, problem(x, -2.0, 2.0), s_, *ws_, io_, mine);
+  ws_->random = AnnealRandom(17);
+  siman(rec, problem(x, -2.0, 2.0), s_, *ws_, io_);
   EXPECT_EQ(rec.points, a.second);
 }
 
