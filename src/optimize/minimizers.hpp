@@ -41,8 +41,8 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 
+#include "montecarlo/random.hpp"
 #include "state/capacities.hpp"
 #include "state/io.hpp"
 
@@ -84,18 +84,14 @@ class Uniform {
   virtual double next() = 0;
 };
 
-// The annealing's own generator: SplitMix64 (Steele, Lea and Flood 2014), a 64-bit
-// counter passed through a bijective mixing function, taking the top 53 bits as the
-// fraction. Deterministic for a given seed, so a run repeats exactly.
-class AnnealRandom final : public Uniform {
+// The annealing draws from the program's random-number stream.
+class StreamUniform final : public Uniform {
  public:
-  static constexpr std::uint64_t DEFAULT_SEED = 20240611;
-  explicit AnnealRandom(std::uint64_t seed = DEFAULT_SEED) : state_(seed) {}
-  void seed(std::uint64_t s) { state_ = s; }
-  double next() override;
+  explicit StreamUniform(Rands& r) : r_(&r) {}
+  double next() override { return ranu(*r_); }
 
  private:
-  std::uint64_t state_;
+  Rands* r_;
 };
 
 // The variables and their bounds (all three required, whether or not the method uses the
@@ -133,7 +129,11 @@ struct Workspace {
   std::array<double, (NMAX + 1) * NMAX> mat;
   std::array<double, NMAX + 1> vals;            // simplex vertex values
   std::array<std::array<double, NMAX>, 7> vec;  // work vectors
-  AnnealRandom random;                          // default annealing generator
+  // The stream the annealing draws from: the program's (set by the caller) or, when
+  // none is set, the workspace's own generator.
+  Rands* stream = nullptr;
+  Rands ownStream;
+  Rands& rands() { return stream ? *stream : ownStream; }
 };
 
 Result simplex(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io& io);
@@ -144,9 +144,10 @@ Result bfgs(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io
 Result congrd(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io& io);
 Result siman(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io& io,
              Uniform& random);
-// Annealing with the workspace's own generator.
+// Annealing drawing from the workspace's stream.
 inline Result siman(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io& io) {
-  return siman(f, p, s, ws, io, ws.random);
+  StreamUniform u(ws.rands());
+  return siman(f, p, s, ws, io, u);
 }
 
 // The method of the given number; an unknown number (6, 7, ...) is refused.

@@ -61,10 +61,10 @@ TEST_F(Siman, LeavesALocalWellForTheGlobalMinimum) {
 
 TEST_F(Siman, RunsRepeatForAGivenSeedAndDifferForAnother) {
   Rosenbrock f;
-  auto once = [&](std::uint64_t seed) {
+  auto once = [&](int seed) {
     Recorder rec(f, 2);
     std::vector<double> x{-1.2, 1.0};
-    ws_->random.seed(seed);
+    seedRands(ws_->ownStream, seed);
     const Result r = siman(rec, problem(x, -2.0, 2.0), s_, *ws_, io_);
     return std::make_pair(r, rec.points);
   };
@@ -79,9 +79,11 @@ TEST_F(Siman, RunsRepeatForAGivenSeedAndDifferForAnother) {
   // A generator handed in replaces the workspace's own.
   Recorder rec(f, 2);
   std::vector<double> x{-1.2, 1.0};
-  AnnealRandom mine(17);
-  ws_->random.seed(99);
-  siman(rec, problem(x, -2.0, 2.0), s_, *ws_, io_, mine);
+  Rands mine;
+  seedRands(mine, 17);
+  StreamUniform u(mine);
+  seedRands(ws_->ownStream, 99);
+  siman(rec, problem(x, -2.0, 2.0), s_, *ws_, io_, u);
   EXPECT_EQ(rec.points, a.second);
 }
 
