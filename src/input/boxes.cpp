@@ -153,12 +153,19 @@ std::array<double, 3> autoHalfEdges(const State& s) {
   stop(s.io, "** MAX # OF SOLVENT MOLECULES EXCEEDED IN BIGBOX **\nMXS =" + fmt::formatI(MXS, 6));
 }
 
+// Replicas of the stored box that an automatic box may take; a box that needs more would
+// hold more than MXS molecules anyway.
+constexpr double kMaxReplicas = 1.0e6;
+
 StoredBox autoBox(State& s, StoredBox& b) {
   const std::array<double, 3> h = autoHalfEdges(s);
   std::array<int, 3> reach{};
+  double replicas = 1.0;
   for (std::size_t a = 0; a < 3; ++a) {
-    const double l = 2.0 * b.half[a];
-    reach[a] = std::max(a < 2 ? 1 : 0, static_cast<int>(std::ceil((h[a] - b.half[a]) / l)));
+    const double r = std::max(a < 2 ? 1.0 : 0.0, std::ceil((h[a] - b.half[a]) / (2.0 * b.half[a])));
+    replicas *= 2.0 * r + 1.0;
+    if (replicas > kMaxReplicas) tooManyMolecules(s);
+    reach[a] = static_cast<int>(r);
   }
   std::vector<std::array<int, 2>> kept;  // (molecule, replica)
   const int nx = 2 * reach[0] + 1, ny = 2 * reach[1] + 1, nz = 2 * reach[2] + 1;
@@ -301,6 +308,9 @@ StoredBox readStoredBox(const BoxSource& src) {
   if (n < 1 || n > MXS)
     throw fmt::InputError(u.origin(), "a stored box of " + std::to_string(n) + " molecules (1 to " +
                                           std::to_string(MXS) + " allowed)");
+  for (double h : half)
+    if (!(h > 0.0))
+      throw fmt::InputError(u.origin(), "a stored box with a half edge of 0 or below");
   StoredBox b = emptyBox(n, src.readSites);
   b.half = half;
   fmt::FormattedInput in(kCoords, u);

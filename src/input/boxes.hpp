@@ -35,7 +35,8 @@
 //     state) plus the solvent layer of the command section (7 A when not positive; the cap
 //     radius with a cap). The stored box is repeated 3 x 3 in x and y (further when the new
 //     box is wider than three stored boxes) and in as many layers along z as cover the new
-//     box; a molecule is kept when its first site lies inside (boundaries included).
+//     box; a molecule is kept when its first site lies inside (boundaries included). A box
+//     that would need more than a million replicas stops as one with too many molecules.
 //   - Second solvent: NMOL2 molecules chosen by `ranint` are replaced by molecules of the
 //     second solvent, the k-th by molecule ((k-1) mod n) + 1 of the second solvent's first
 //     stored box (n molecules; or its Z-matrix molecule), moved so that the means of the
@@ -73,8 +74,8 @@ struct StoredBox {
 };
 
 // Reads the box: skips the lines before it, reads the header and the coordinates of the
-// sites read. A header whose molecule count is not within 1..MXS, and a file that ends
-// early, are input errors.
+// sites read. A header whose molecule count is not within 1..MXS or with a half edge that is
+// not positive, and a file that ends early, are input errors.
 StoredBox readStoredBox(const BoxSource& src);
 
 // The solvent start-up from the stored boxes: reads and builds the first solvent's box

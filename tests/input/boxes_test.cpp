@@ -309,10 +309,11 @@ TEST(StoredBoxes, SecondSolventReplacesMoleculesChosenAtRandom) {
             " TOO MANY SOLVENT 2 MOLECULES - UP NLIM2 & RECOMPILE\n");
 }
 
-TEST(StoredBoxes, ABoxThatEndsEarlyOrHasNoMoleculesIsAnInputError) {
+TEST(StoredBoxes, ABoxThatEndsEarlyOrHasNoMoleculesOrNoVolumeIsAnInputError) {
   const std::string full = makeBox(5, 4, 4.0).text();
   const std::string shortBox = full.substr(0, full.rfind('\n', full.size() - 2) + 1);
-  for (const std::string& text : {shortBox, "   0" + full.substr(4), filler(100)}) {
+  const std::string flat = full.substr(0, 28) + "  0.00000000" + full.substr(40);
+  for (const std::string& text : {shortBox, "   0" + full.substr(4), flat, filler(100)}) {
     Boxes f;
     f.file(f.s.io.waterfile, "water", text);
     f.solvent(2, 216, 216);
