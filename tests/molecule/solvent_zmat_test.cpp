@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "format/record.hpp"
+#include "molecule/solvent_models.hpp"
 #include "molecule/solvent_zmat.hpp"
 #include "params_support.hpp"
 #include "solute_fixture.hpp"
@@ -69,6 +70,25 @@ struct Solvent : ParamsFixture {
     slvnbp(s);
   }
 };
+
+TEST(SolventModels, NamesCodesAndSites) {
+  struct Case {
+    const char* name;
+    int code, sites;
+    bool gbsa;
+  };
+  for (const Case& c : std::vector<Case>{{"TIP5P", 13, 5, false},
+                                         {"OTHER", 20, 0, false},
+                                         {"GB/SA", 99, 0, true},
+                                         {"NONE ", 99, 0, false},
+                                         {"     ", 99, 0, false},
+                                         {"tip4p", 0, 3, false}}) {
+    const SolventModel m = slvmod(c.name);
+    EXPECT_EQ(m.code, c.code) << c.name;
+    EXPECT_EQ(m.sites, c.sites) << c.name;
+    EXPECT_EQ(m.gbsa, c.gbsa) << c.name;
+  }
+}
 
 TEST(SolventZmatrix, ReadsTheMoleculeItsListsAndItsName) {
   Solvent f;
@@ -156,6 +176,16 @@ TEST(SolventZmatrix, InternalEnergyOfAStretchedMolecule) {
   EXPECT_NEAR(solventIntraEnergy(f.s, 7, u), e, 1e-12);
 }
 
+// Atoms 3..n of a chain: each bonded to the one before, with angle and dihedral partners.
+void chain(SolventText& t, int n) {
+  t.atoms.resize(2);
+  for (int i = 3; i <= n; ++i)
+    t.atoms.push_back(fmt::formatI(i, 4) + " C    13    0" + fmt::formatI(i - 1, 5) +
+                      "    1.500000" + fmt::formatI(i - 2, 4) + "  110.000000" +
+                      (i > 3 ? fmt::formatI(i - 3, 4) + "  180.000000" : "   0    0.000000"));
+  t.varBonds = t.addBonds = t.varAngles = t.addAngles = t.varDih = t.addDih = {};
+}
+
 std::string repeat(const std::string& rec, int n) {
   std::string t;
   for (int k = 0; k < n; ++k) t += (k ? "\n" : "") + rec;
@@ -168,13 +198,7 @@ TEST(SolventZmatrix, EveryStop) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {[&](SolventText& t) {
-         t.atoms.resize(2);
-         for (int i = 3; i <= 51; ++i)
-           t.atoms.push_back(fmt::formatI(i, 4) + " X     8    0    1    1.000000   2   90.000000" +
-                             (i > 3 ? "   3  120.000000" : "   0    0.000000"));
-         t.varBonds = t.addBonds = t.varAngles = t.addAngles = t.varDih = t.addDih = {};
-       },
+      {[](SolventText& t) { chain(t, 51); },
        " *** # ATOMS IN SOLVENT Z-MATRIX IS GREATER THAN MXSAT - INCREASE MXSAT ***"},
       {[](SolventText& t) { t.varBonds = {repeat("   2-   6", 11)}; },
        " BND ARRAY OVERFLOW IN REDZMS - REDIMENSION"},
@@ -196,15 +220,7 @@ TEST(SolventZmatrix, EveryStop) {
        " DIHEDRAL TYPE 500 IS NOT ALLOWED FOR FLEX SOLVENT"},
       {[](SolventText& t) { t.ranges = {repeat("   1   1   6   6", 51)}; },
        " ID Array Overflow in SLVNBP"},
-      {[&](SolventText& t) {  // a chain of 50 atoms has 1128 pairs beyond 1-3
-         t.atoms.resize(2);
-         for (int i = 3; i <= 50; ++i)
-           t.atoms.push_back(
-               fmt::formatI(i, 4) + " C    13    0" + fmt::formatI(i - 1, 5) + "    1.500000" +
-               fmt::formatI(i - 2, 4) + "  110.000000" +
-               (i > 3 ? fmt::formatI(i - 3, 4) + "  180.000000" : "   0    0.000000"));
-         t.varBonds = t.addBonds = t.varAngles = t.addAngles = t.varDih = t.addDih = {};
-       },
+      {[](SolventText& t) { chain(t, 50); },  // 1128 pairs beyond 1-3
        " NSBAT Array Overflow in SLVNBP"},
       {[](SolventText& t) { t.addBonds = {"   1   9"}; },
        " *** Atom Number     9 Out of Range in Additional Bonds, Record    12 - Killed in "

@@ -35,14 +35,6 @@ TEST(Random, The1167thDrawIsTheFirstToChangeTheConstants) {
   // The new constant already forms the 1167th number.
   EXPECT_EQ(r.seed, (before * kRanIMUL + r.ICON) % kRanIMOD);
   EXPECT_EQ(x, r.seed / 1048573.0);
-  // Both stay within 0.75 .. 1.5 of their base values over many changes.
-  for (int k = 0; k < 200000; ++k) {
-    ranu(r);
-    ASSERT_GE(r.ICON, 0.75 * kRanICN0);
-    ASSERT_LE(r.ICON, 1.5 * kRanICN0);
-    ASSERT_GE(r.ICHG, 0.75 * kRanICHG0 - 1);
-    ASSERT_LE(r.ICHG, 1.5 * kRanICHG0);
-  }
 }
 
 TEST(Random, InlineFormContinuesTheSameStream) {
