@@ -257,42 +257,57 @@ void dihedralParameters(State& s, BondedTables& tb) {
   z.constV4 = z.NSDIH > 0 && tb.torsionLayout() == 0 ? 1 : 0;
 }
 
-void listParameters(State& s) {
+constexpr double kRadToDeg = 1.0 / kDegToRad;
+
+void listBonds(State& s) {
   const Szmat& z = s.szmat;
-  Io& io = s.io;
-  const double toDeg = 1.0 / kDegToRad;
-  io.list("");
-  io.list(" Internal Parameters for Flexible Solvent:");
-  io.list("");
-  io.list("                          Bond Stretching Parameters");
-  io.list("  Atom1   Atom2        R0          K0        Delta");
+  s.io.list("");
+  s.io.list("                          Bond Stretching Parameters");
+  fmt::RecordWriter h;
+  h.X(1).A("Atom1").X(3).A("Atom2").X(4);
+  for (const char* c : {"R0", "K0", "Delta"}) h.A(c, 7).X(5);
+  s.io.list(h.str());
   for (int n = 1; n <= z.NSBND; ++n) {
     fmt::RecordWriter w;
     w.X(1).I(z.IB1(n), 4).X(4).I(z.IB2(n), 4).X(5).F(z.RB0(n), 7, 4).X(5).F(z.KB(n), 7, 2);
     w.X(5).F(z.DBND(n), 7, 4).X(5).A(z.AMTYP(z.IB1(n)).view()).A("-");
-    io.list(w.A(z.AMTYP(z.IB2(n)).view()).str());
+    s.io.list(w.A(z.AMTYP(z.IB2(n)).view()).str());
   }
-  io.list("");
-  io.list("                          Angle Bending Parameters");
-  io.list(" Atom1 Atom2 Atom3       A0        K0      Delta");
+}
+
+void listAngles(State& s) {
+  const Szmat& z = s.szmat;
+  s.io.list("");
+  s.io.list("                          Angle Bending Parameters");
+  fmt::RecordWriter h;
+  h.X(1).A("Atom1 Atom2 Atom3").X(2);
+  for (const char* c : {"A0", "K0", "Delta"}) h.A(c, 7).X(3);
+  s.io.list(h.str());
   for (int n = 1; n <= z.NSANG; ++n) {
     fmt::RecordWriter w;
     w.X(1).I(z.IA1(n), 4).X(2).I(z.IA2(n), 4).X(2).I(z.IA3(n), 4).X(3);
-    w.F(z.TH0(n) * toDeg, 7, 2).X(3).F(z.KA(n), 7, 2).X(3).F(z.DANG(n) * toDeg, 7, 2);
-    io.list(w.str());
+    w.F(z.TH0(n) * kRadToDeg, 7, 2).X(3).F(z.KA(n), 7, 2).X(3).F(z.DANG(n) * kRadToDeg, 7, 2);
+    s.io.list(w.str());
   }
-  io.list("");
-  io.list("  Dihedral                       Fourier Coefficients");
-  io.list(
-      "  Angle    Atom  Type       V1        V2        V3        V4"
-      "        F1     F2     F3    Delta");
+}
+
+void listDihedrals(State& s) {
+  const Szmat& z = s.szmat;
+  s.io.list("");
+  s.io.list("  Dihedral                       Fourier Coefficients");
+  fmt::RecordWriter h;
+  h.X(2).A("Angle").X(4).A("Atom").X(1).A("Type");
+  for (const char* c : {"V1", "V2", "V3", "V4"}) h.X(3).A(c, 7);
+  h.X(3);
+  for (const char* c : {"F1", "F2", "F3"}) h.A(c, 7);
+  s.io.list(h.X(3).A("Delta", 5).str());
   for (int n = 1; n <= z.NSDIH; ++n) {
     fmt::RecordWriter w;
     w.X(3).I(n, 4).X(4).I(z.ID4(n), 4).X(2).I(z.ITOR0(n), 3);
     for (double v : {z.V1(n), z.V2(n), z.V3(n), z.V4(n)}) w.X(3).F(v, 7, 3);
     w.X(3);
-    for (double f : {z.F1(n), z.F2(n), z.F3(n)}) w.F(f * toDeg, 7, 2);
-    io.list(w.X(3).F(z.DDIH(n) * toDeg, 5, 1).str());
+    for (double f : {z.F1(n), z.F2(n), z.F3(n)}) w.F(f * kRadToDeg, 7, 2);
+    s.io.list(w.X(3).F(z.DDIH(n) * kRadToDeg, 5, 1).str());
   }
 }
 
@@ -413,7 +428,13 @@ void flxpar(State& s) {
   bondParameters(s, tb);
   angleParameters(s, tb);
   dihedralParameters(s, tb);
-  if (s.io.listLevel != 3) listParameters(s);
+  if (s.io.listLevel != 3) {
+    s.io.list("");
+    s.io.list(" Internal Parameters for Flexible Solvent:");
+    listBonds(s);
+    listAngles(s);
+    listDihedrals(s);
+  }
 }
 
 void slvnbp(State& s) {
