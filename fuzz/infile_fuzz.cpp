@@ -29,6 +29,10 @@ void reset(State& s, bool solutes) {
   s.solcor = blank->solcor;
   s.dihcom.NVDIH = s.bndcom.NVBND = s.angcom.NVANG = 0;
   s.energy = blank->energy;
+  s.slvrun = blank->slvrun;
+  s.flexe = blank->flexe;
+  s.movp = blank->movp;
+  s.dihcom.EDIHOL = s.nbcom.ENBOL = s.nbcon.EBCOLD = s.bndcom.EBNDOL = s.angcom.EANGOL = {};
   s.mcrec = blank->mcrec;
   s.config = blank->config;
   s.config.MXCON = 1000;
