@@ -21,33 +21,30 @@ inline double harmonicTerm(double k, double x, double x0) {
   return k * d * d;
 }
 
-// Fourier torsion of entry n of state k from cos(phi) (and phi itself for a term with a
-// phase): 1/2 [V1 (1 + cos(phi + f1)) + V2 (1 - cos(2 phi + f2)) + V3 (1 + cos(3 phi +
-// f3))] + T4, T4 = V4 with the constant-fourth-term flag, else 1/2 V4 (1 - cos 4 phi). The
-// multiple angles of a zero phase come from the Chebyshev polynomials of cos(phi); a
-// coefficient of exactly 0 adds nothing.
-inline double fourierTerm(const Dihcom& d, std::size_t k, int n, double c, double phi,
-                          bool constV4) {
-  const double v1 = d.V1[k](n), v2 = d.V2[k](n), v3 = d.V3[k](n), v4 = d.V4[k](n);
+// Fourier torsion 1/2 [V1 (1 + cos(phi + f1)) + V2 (1 - cos(2 phi + f2)) + V3 (1 + cos(3 phi
+// + f3))] + T4 from c = cos(phi) (and phi itself for a term with a phase), T4 = V4 with the
+// constant-fourth-term flag, else 1/2 V4 (1 - cos 4 phi). The multiple angles of a zero
+// phase come from the Chebyshev polynomials of cos(phi); a coefficient of exactly 0 adds
+// nothing.
+inline double fourierEnergy(double v1, double v2, double v3, double v4, double f1, double f2,
+                            double f3, double c, double phi, bool constV4) {
   double e = 0.0;
-  if (v1 != 0.0) {
-    const double f = d.F1[k](n);
-    e += v1 * (1.0 + (f == 0.0 ? c : std::cos(phi + f)));
-  }
-  if (v2 != 0.0) {
-    const double f = d.F2[k](n);
-    e += v2 * (1.0 - (f == 0.0 ? 2.0 * c * c - 1.0 : std::cos(2.0 * phi + f)));
-  }
-  if (v3 != 0.0) {
-    const double f = d.F3[k](n);
-    e += v3 * (1.0 + (f == 0.0 ? c * (4.0 * c * c - 3.0) : std::cos(3.0 * phi + f)));
-  }
+  if (v1 != 0.0) e += v1 * (1.0 + (f1 == 0.0 ? c : std::cos(phi + f1)));
+  if (v2 != 0.0) e += v2 * (1.0 - (f2 == 0.0 ? 2.0 * c * c - 1.0 : std::cos(2.0 * phi + f2)));
+  if (v3 != 0.0) e += v3 * (1.0 + (f3 == 0.0 ? c * (4.0 * c * c - 3.0) : std::cos(3.0 * phi + f3)));
   e *= 0.5;
   if (v4 != 0.0) {
     const double c2 = c * c;
     e += constV4 ? v4 : 0.5 * v4 * (1.0 - (8.0 * c2 * (c2 - 1.0) + 1.0));
   }
   return e;
+}
+
+// The Fourier torsion of entry n of state k of the solute dihedral list.
+inline double fourierTerm(const Dihcom& d, std::size_t k, int n, double c, double phi,
+                          bool constV4) {
+  return fourierEnergy(d.V1[k](n), d.V2[k](n), d.V3[k](n), d.V4[k](n), d.F1[k](n), d.F2[k](n),
+                       d.F3[k](n), c, phi, constV4);
 }
 
 // True when dihedral n carries a torsion energy: not a dihedral restraint (type 500) and

@@ -4,6 +4,7 @@
 
 #include "format/record.hpp"
 #include "molecule/solvent_models.hpp"
+#include "molecule/solvent_zmat.hpp"
 
 namespace veka {
 
@@ -258,6 +259,8 @@ void deriveSolvents(State& s) {
   } else {
     s.sol.NMOL2 = 0;
   }
+  // The solvent of its own file takes its name and sites from that file.
+  if (s.sol.flexible != 0) redzms(s, s.sol.flexible);
   // 6. probe radius
   if (s.sol.probeRadius <= 0.0)
     s.sol.probeRadius = (m1.code >= 3 && m1.code <= 98 && m1.code != 13) ? 3.2 : 1.4;

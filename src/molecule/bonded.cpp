@@ -368,7 +368,9 @@ int automaticType(BondedTables& tb, const std::array<int, 4>& atoms,
   return bestTorsionType(tb, t);
 }
 
-Torsion explicitTorsion(BondedTables& tb, int type) {
+}  // namespace
+
+Torsion torsionOfType(BondedTables& tb, int type) {
   for (std::size_t n = 0; const TorsionRecord* r = tb.torsion(n); ++n)
     if (r->type == type) return r->p;
   fmt::RecordWriter w;
@@ -376,14 +378,12 @@ Torsion explicitTorsion(BondedTables& tb, int type) {
   stop(tb.state().io, w.str());
 }
 
-}  // namespace
-
 Torsion dihget(BondedTables& tb, int i, int j, int k, int l, const std::array<FfType, 4>& t,
                int& type, bool& improper) {
   improper = isImproper(tb.state(), i, j, k, l);
   if (type < 0) type = automaticType(tb, {i, j, k, l}, t);
   if (type == 0) return {};
-  return explicitTorsion(tb, type);
+  return torsionOfType(tb, type);
 }
 
 }  // namespace veka

@@ -97,6 +97,10 @@ BondParam bndget(BondedTables& tb, const FfType& a, const FfType& b, int za, int
 // K = 63.0, theta0 = 112.4); 5 also for a "DM" type (no parameters).
 AngleParam angget(BondedTables& tb, const FfType& a, const FfType& b, const FfType& c, int& code);
 
+// Parameters of torsion type `type` (> 0) from the table; a type missing from it stops the
+// run with "Missing Entry in the Parameter File for Torsion Type" and the type.
+Torsion torsionOfType(BondedTables& tb, int type);
+
 // Torsion parameters of dihedral i-j-k-l with force-field types t. A type of 0 gives no
 // torsion, a positive type is read from the table (stops when missing), a negative type
 // is assigned automatically and returned in `type`. `improper` is set when l is a

@@ -8,6 +8,7 @@
 #include "energy/covneb.hpp"
 #include "format/record.hpp"
 #include "molecule/solvent_models.hpp"
+#include "molecule/solvent_zmat.hpp"
 
 namespace veka {
 
@@ -142,8 +143,35 @@ void waterConstants(State& s) {
 
 int solventSites(const State& s, int sv) {
   const int code = s.sol.code(sv);
+  if (code == kSolventOther) return s.szmat.NSAT;
   if (code < 1 || code > kBuiltinSolvents) return 0;
   return std::min(s.sol.nsites(sv), MXSAT);
+}
+
+// Type number, name and parameters of a solvent site: built-in models from their site
+// tables and PARFILE; a solvent of its own file from its atoms (types below 1 are dummy
+// sites, 800-899 are defined in that file).
+struct SolventSite {
+  int type = 0;
+  Chars<3> name;
+  AtomType t;
+};
+
+SolventSite solventSite(State& s, int sv, int site) {
+  SolventSite r;
+  if (s.sol.code(sv) == kSolventOther) {
+    r.type = s.szmat.ITYPE(site);
+    r.name = s.szmat.name(site);
+    if (r.type >= 800 && r.type <= 899)
+      r.t = parzms(s, r.type);
+    else if (r.type >= 1)
+      r.t = parfileType(s, r.type);
+    return r;
+  }
+  r.type = solventSiteType(s.sol.code(sv), site);
+  r.name = solventSiteName(s.sol.code(sv), site);
+  if (r.type > 0) r.t = parfileType(s, r.type);
+  return r;
 }
 
 // ---------------------------------------------------------------- listing
@@ -165,8 +193,7 @@ void listSolvent(State& s, int sv) {
   const std::string title = "Solvent " + std::to_string(sv) + ": " + s.sol.name(sv).str();
   double net = 0.0;
   for (int site = 1; site <= solventSites(s, sv); ++site) {
-    const int type = p.typeW(site, sv);
-    const AtomType t = type > 0 ? parfileType(s, type) : AtomType{};
+    const AtomType t = solventSite(s, sv, site).t;
     const double alpha = solutePolarisation(s) ? polarz(t.ff) : 0.0;
     listLine(s, p.nameW(site, sv), site, t.q, t.sig, t.eps, alpha, title);
     net += t.q;
@@ -259,6 +286,15 @@ AtomType parzmt(State& s, int type) {
   return t;
 }
 
+// The solvent Z-matrix part is passed over by the search for the " Final" record; only
+// the name record in front of it is skipped by count.
+AtomType parzms(State& s, int type) {
+  AtomType t;
+  if (!findLocalType(s.io.szmatfile, 1, type, t))
+    missingType(s, "No Entry in Solvent Z-matrix for Atom Type", type);
+  return t;
+}
+
 // ---------------------------------------------------------------- assignment
 
 bool solutePolarisation(const State& s) {
@@ -291,20 +327,18 @@ void assignSoluteTypes(State& s) {
 void assignSolventSites(State& s) {
   Potpar& p = s.potpar;
   for (int sv = 1; sv <= 2; ++sv) {
-    if (s.sol.code(sv) == kSolventOther)
-      stop(s.io,
-           "Solvent Model OTHER (Solvent Z-matrix File) is Not Available in This Build - "
-           "Aborted");
-    const int code = s.sol.code(sv);
     for (int site = 1; site <= solventSites(s, sv); ++site) {
-      const int type = solventSiteType(code, site);
-      const AtomType t = type > 0 ? parfileType(s, type) : AtomType{};
-      p.QW(site, sv) = t.q * s.misc.SQ332;
-      p.AW(site, sv) = coefA(t.sig, t.eps);
-      p.CW(site, sv) = coefC(t.sig, t.eps);
-      p.typeW(site, sv) = type;
-      p.natW(site, sv) = t.Z;
-      p.nameW(site, sv) = solventSiteName(code, site);
+      const SolventSite w = solventSite(s, sv, site);
+      p.QW(site, sv) = w.t.q * s.misc.SQ332;
+      p.AW(site, sv) = coefA(w.t.sig, w.t.eps);
+      p.CW(site, sv) = coefC(w.t.sig, w.t.eps);
+      p.typeW(site, sv) = w.type;
+      p.natW(site, sv) = w.t.Z;
+      p.nameW(site, sv) = w.name;
+      if (s.sol.code(sv) == kSolventOther) {
+        s.szmat.AMTYP(site) = w.t.ff;
+        s.szmat.NAT(site) = w.t.Z;
+      }
     }
   }
   solventPairProducts(p, solventSites(s, 1));
@@ -363,6 +397,10 @@ void param(State& s) {
       s.qm.singlePoint && (s.control.runMode == 2 || s.control.runMode == 3);
   if (qmSolutes(s) && !singlePointJob) zeroQmHydrogens(s);
   if (s.io.listLevel != 3) listNonbonded(s);
+  if (s.sol.flexible != 0) {
+    flxpar(s);
+    slvnbp(s);
+  }
   if (s.zmat.autoDih && !qmSolutes(s)) adddih(s);
   if (s.zmat.autoAng) addang(s);
   assignBonded(s);

@@ -50,6 +50,8 @@ constexpr bool isLocalSoluteType(int type) {
 // by the type (I5), on the listing and standard error.
 AtomType parfileType(State& s, int type);
 AtomType parzmt(State& s, int type);
+// Types 800-899 of a solvent read from its own Z-matrix file.
+AtomType parzms(State& s, int type);
 
 // Parameter slots, types, atomic numbers, net charges, surface-area radii and classes
 // and polarisabilities of every solute atom from its reference and final type. A type
@@ -80,8 +82,8 @@ bool qmSolutes(const State& s);
 // the QM hydrogen rule outside single-point QM jobs, the nonbonded listing, the
 // automatic additional dihedrals (not for QM solutes) and angles when the Z-matrix file
 // asked for them, and the bonded parameters with their listings. The listings are left
-// out at listing level 3. A solvent read from its own Z-matrix file (code 20) stops the
-// run: that reader is not part of this build.
+// out at listing level 3. A solvent read from its own Z-matrix file (code 20) gets the
+// bonded parameters of its lists and its intrasolvent pair list (`flxpar`, `slvnbp`).
 //
 // A solute atom counts as perturbed when the charge, sigma or epsilon of its final type
 // differ from those of its reference type; it then has three slots, otherwise one. Its

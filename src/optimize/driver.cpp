@@ -80,6 +80,7 @@ CycleRun runCycles(State& s, bool optimisation) {
   Optim& o = *s.optim;
   GasPhaseObjective f(s);
   o.built = false;
+  o.ws.stream = &s.rands;  // the annealing draws from the program's stream
   const opt::Problem p{o.nact, o.xa.data(), o.la.data(), o.ua.data()};
   const opt::Settings st = minimiserSettings(s);
   const int method = s.control.optMethod;

@@ -10,14 +10,6 @@
 
 namespace veka::opt {
 
-double AnnealRandom::next() {
-  std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-  z ^= z >> 31;
-  return static_cast<double>(z >> 11) * 0x1.0p-53;
-}
-
 double boundPenalty(int n, const double* x, const double* lower, const double* upper) {
   double sum = 0.0;
   for (int i = 0; i < n; ++i) {

@@ -45,8 +45,8 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 
+#include "montecarlo/random.hpp"
 #include "state/capacities.hpp"
 #include "state/io.hpp"
 
@@ -88,17 +88,14 @@ class Uniform {
   virtual double next() = 0;
 };
 
-// The annealing's own generator: SplitMix64 (Steele, Lea and Flood 2014), a 64-bit
-// counter passed through a bijective mixing function, taking the top 53 bits as the
-// fraction. Deterministic for a given seed, so a run repeats exactly.
-class AnnealRandom final : public Uniform {
+// The annealing draws from the program's random-number stream.
+class StreamUniform final : public Uniform {
  public:
-  static constexpr std::uint64_t DEFAULT_SEED = 20240611;
-  explicit AnnealRandom(std::uint64_t seed = DEFAULT_SEED) : state_(seed) {}
-  double next() override;
+  explicit StreamUniform(Rands& r) : r_(&r) {}
+  double next() override { return ranu(*r_); }
 
  private:
-  std::uint64_t state_;
+  Rands* r_;
 };
 
 // The variables and their bounds (all three required, whether or not the method uses the
@@ -136,7 +133,11 @@ struct Workspace {
   std::array<double, (NMAX + 1) * NMAX> mat;
   std::array<double, NMAX + 1> vals;            // simplex vertex values
   std::array<std::array<double, NMAX>, 7> vec;  // work vectors
-  AnnealRandom random;                          // default annealing generator
+  // The stream the annealing draws from: the program's (set by the caller) or, when
+  // none is set, the workspace's own generator.
+  Rands* stream = nullptr;
+  Rands ownStream;
+  Rands& rands() { return stream ? *stream : ownStream; }
 };
 
 // The method of the given number; an unknown number (6, 7, ...) is refused.

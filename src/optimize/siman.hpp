@@ -29,7 +29,8 @@ Result siman(Objective& f, const Problem& p, const Settings& s, Workspace& ws, I
              Uniform& random);
 // Annealing with the workspace's own generator.
 inline Result siman(Objective& f, const Problem& p, const Settings& s, Workspace& ws, Io& io) {
-  return siman(f, p, s, ws, io, ws.random);
+  StreamUniform u(ws.rands());
+  return siman(f, p, s, ws, io, u);
 }
 
 }  // namespace veka::opt

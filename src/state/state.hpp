@@ -13,8 +13,10 @@
 #include "state/control.hpp"
 #include "state/energy.hpp"
 #include "state/io.hpp"
+#include "state/rands.hpp"
 #include "state/settings.hpp"
 #include "state/solute.hpp"
+#include "state/solvent.hpp"
 #include "state/terms.hpp"
 
 namespace veka {
@@ -58,6 +60,12 @@ struct State {
   Covnbr covnbr;
   Nbcon nbcon;
   Energy energy;
+  Rands rands;    // the random-number stream
+  Szmat szmat;    // solvent defined by its own Z-matrix file
+  Flexe flexe;    // its internal energies
+  Slvbox slvbox;  // how the solvent box was filled
+  Slvrun slvrun;
+  Mcrec mcrec;  // distributions and counters carried by the in-file
   WorkArea<Optim> optim;  // optimiser settings, variables and work arrays (optimArea)
 
   double CPU = 0.0;  // CPU-time reading at start (s)

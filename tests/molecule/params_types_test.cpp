@@ -234,14 +234,6 @@ TEST(ParamsSolvent, Tip3pUsesThreeSitesAsSecondSolventToo) {
   EXPECT_EQ(p.QQW(2), -115.48316268);
 }
 
-TEST(ParamsSolvent, SolventFromItsOwnZmatrixIsNotAvailable) {
-  ParamsFixture f;
-  f.s.sol.code(1) = 20;
-  testing::internal::CaptureStderr();
-  EXPECT_THROW(assignSolventSites(f.s), Stop);
-  EXPECT_TRUE(contains(testing::internal::GetCapturedStderr(), "Not Available in This Build"));
-}
-
 TEST(ParamsQm, HydrogensOnPolarAtomsLoseTheirLennardJonesTerms) {
   for (bool chargesOnly : {false, true}) {
     ParamsFixture f;

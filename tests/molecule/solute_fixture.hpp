@@ -8,6 +8,7 @@
 #include <string>
 
 #include "molecule/zmatrix.hpp"
+#include "molecule/zmatrix_states.hpp"
 #include "state/state.hpp"
 #include "support/run.hpp"
 #include "support/stop.hpp"

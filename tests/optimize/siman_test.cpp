@@ -58,11 +58,11 @@ TEST_F(Siman, LeavesALocalWellForTheGlobalMinimum) {
 
 TEST_F(Siman, RunsRepeatForAGivenSeedAndDifferForAnother) {
   Rosenbrock f;
-  auto once = [&](std::uint64_t seed) {
+  auto once = [&](int seed) {
     Recorder rec(f, 2);
     std::vector<double> x{-1.2, 1.0};
-    AnnealRandom random(seed);
-    const Result r = siman(rec, problem(x, -2.0, 2.0), s_, *ws_, io_, random);
+    seedRands(ws_->ownStream, seed);
+    const Result r = siman(rec, problem(x, -2.0, 2.0), s_, *ws_, io_);
     return std::make_pair(r, rec.points);
   };
   const auto a = once(17), b = once(17), c = once(18);
@@ -75,8 +75,11 @@ TEST_F(Siman, RunsRepeatForAGivenSeedAndDifferForAnother) {
   // Without a generator handed in, the annealing draws from the workspace's own.
   Recorder rec(f, 2);
   std::vector<double> x{-1.2, 1.0};
-  ws_->random = AnnealRandom(17);
-  siman(rec, problem(x, -2.0, 2.0), s_, *ws_, io_);
+  Rands mine;
+  seedRands(mine, 17);
+  StreamUniform u(mine);
+  seedRands(ws_->ownStream, 99);
+  siman(rec, problem(x, -2.0, 2.0), s_, *ws_, io_, u);
   EXPECT_EQ(rec.points, a.second);
 }
 
