@@ -8,6 +8,7 @@
 #include "state/io.hpp"
 #include "state/settings.hpp"
 #include "state/solute.hpp"
+#include "state/solvent_energy.hpp"
 #include "state/terms.hpp"
 
 namespace veka {
@@ -40,7 +41,8 @@ struct State {
   Covnbr covnbr;
   Nbcon nbcon;
   Energy energy;
-  Optim optim;  // optimiser settings, variables and work arrays (run modes 2, 3, 5, 6)
+  Slveco slveco;  // solvent pair tables, stored pair energies, per-molecule ESX
+  Optim optim;    // optimiser settings, variables and work arrays (run modes 2, 3, 5, 6)
 
   double CPU = 0.0;  // CPU-time reading at start (s)
   Chars<80> programName;
