@@ -1,4 +1,5 @@
 // The full energy of a configuration (`enmtx`).
+#include <cassert>
 #include <cstddef>
 
 #include "energy/eintra.hpp"
@@ -17,6 +18,7 @@ void soluteSolventEnergies(State& s) {
   Energy& en = s.energy;
   en.ESONE = {};
   en.ESXCNE = en.ESXLNE = 0.0;
+  assert(v.ESXC.size() >= static_cast<std::size_t>(s.coord.NMOL));
   const bool solute = s.zmat.NSATM > 0 && !s.zmat.noSolute;
   for (int n = 1; n <= s.coord.NMOL; ++n) {
     const auto i = static_cast<std::size_t>(n - 1);

@@ -34,7 +34,11 @@
 // Which coordinates are used is the caller's choice: a solute move (move kind 1) passes
 // each stored molecule against the solute packed from its trial coordinates; a solvent
 // move (move kind 2) passes the moving molecule's trial sites against the packed current
-// solute.
+// solute (s.slveco.solute, packed again by `packSolute` whenever the current solute
+// coordinates change).
+//
+// Everything here needs `prepareSolventEnergy` first; nothing allocates after it (the
+// packed solute is sized on its first packing).
 #pragma once
 
 #include <array>
@@ -82,7 +86,8 @@ double solventPair(const State& s, const MolView& m, int n);
 
 // The row kernel on the state's coordinates, tables and work buffers: molecule m against
 // every molecule except k (k = 0: every molecule), or against list[0..count-1] (a
-// neighbour list up to its first 0). Pair energies go to out[n - 1]; returns their sum.
+// neighbour list up to its first 0; fewer than NMOL entries). Pair energies go to
+// out[n - 1] (0 beyond the cutoff); returns their sum.
 SolventRowInput solventRowInput(State& s, const MolView& m, double* out);
 double solventRowAll(State& s, const MolView& m, int k, double* out, int width = 0);
 double solventRowList(State& s, const MolView& m, const std::int16_t* list, int count, double* out,

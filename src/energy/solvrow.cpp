@@ -187,11 +187,13 @@ double solventRow(const SolventRowInput& in, int width, int* nkept) {
   } else if (in.last >= in.first) {
     std::fill(in.out + in.first - 1, in.out + in.last, 0.0);
   }
+  for (int t = 0; t < kept; ++t) in.out[w.idx[t] - 1] = w.e[t];
+  // Eight partial sums: energy t into sum t mod 8.
   double a[8] = {};
-  for (int t = 0; t < kept; ++t) {
-    in.out[w.idx[t] - 1] = w.e[t];
-    a[t & 7] += w.e[t];
-  }
+  int t = 0;
+  for (; t + 8 <= kept; t += 8)
+    for (int l = 0; l < 8; ++l) a[l] += w.e[t + l];
+  for (int l = 0; t < kept; ++t, ++l) a[l] += w.e[t];
   return ((a[0] + a[1]) + (a[2] + a[3])) + ((a[4] + a[5]) + (a[6] + a[7]));
 }
 

@@ -7,8 +7,11 @@
 // edge; never along z in a slab) and summed in the order z, x, y; it keeps the candidates
 // with r^2 <= RCUT^2. The term pass then adds the site-site terms of the kept molecules:
 //   water pair:  E = (AOO / r^6 - COO) / r^6 on the cutoff r^2, then for each charged
-//                pair, with the stored molecule moved by the shift (u = x_j + s),
-//                q_i q_j / r (reaction field: q_i q_j (1/r + k_rf r^2))
+//                pair, with the stored molecule moved to the image of its first site
+//                (u = x_j + s, s = +-edge on an axis where the first sites' separation
+//                exceeds the half edge), q_i q_j / r (reaction field: q_i q_j (1/r +
+//                k_rf r^2)); the first-site separation is formed again here, which costs
+//                less than keeping it for every candidate
 //   other pairs: for each pair of active sites, each axis with its own minimum image,
 //                (A_i A_j / r^6 - C_i C_j) / r^6 when A_i A_j is not 0, then the Coulomb
 //                term when q_i q_j is not 0
@@ -22,7 +25,8 @@
 // fused multiply-adds, and sums the pair energies alike, so all give the same row and the
 // same sum to the last bit.
 //
-// Nothing here allocates: the caller supplies the work buffers.
+// Nothing here allocates: the caller supplies the work buffers. The files are compiled
+// with -ffp-contract=off, so that a build for a target with FMA keeps this.
 #pragma once
 
 #include <cstddef>

@@ -9,6 +9,7 @@
 
 #include <immintrin.h>
 
+#include <cassert>
 #include <cstddef>
 
 #include "state/capacities.hpp"
@@ -236,10 +237,10 @@ T8 __m512d lj8(double aa, double cc, __m512d ri2) {
   const __m512d ri6 = mul8(mul8(ri2, ri2), ri2);
   return mul8(sub8(mul8(bc8(aa), ri6), bc8(cc)), ri6);
 }
-T8 __m512d coul8(double qq, __m512d ri2, __m512d r2, const RowBox& b) {
+T8 __m512d coul8(__m512d qq, __m512d ri2, __m512d r2, const RowBox& b) {
   const __m512d ri = _mm512_sqrt_pd(ri2);
-  if (!b.rf) return mul8(bc8(qq), ri);
-  return mul8(bc8(qq), add8(ri, mul8(bc8(b.krf), r2)));
+  if (!b.rf) return mul8(qq, ri);
+  return mul8(qq, add8(ri, mul8(bc8(b.krf), r2)));
 }
 T8 __m512d feather8(__m512d r2, const RowBox& b) {
   const __mmask8 on = _mm512_cmp_pd_mask(r2, bc8(b.featherStart), _CMP_GE_OQ);
@@ -277,12 +278,6 @@ T8 __m512d load8(const double* column, const Cand& c, int t, __mmask8 live) {
   if (kList) return gather8(column, c.list + t);
   return _mm512_maskz_loadu_pd(live, column + c.first - 1 + t);
 }
-template <bool kList>
-T8 __mmask8 valid8(const Cand& c, __m256i n, __mmask8 live) {
-  if (kList) return live;
-  const __m512i v = _mm512_zextsi256_si512(n);
-  return live & static_cast<__mmask8>(_mm512_cmpneq_epi32_mask(v, _mm512_set1_epi32(c.skip)));
-}
 // Stores the kept lanes packed at dst (8 entries are written; the buffers have room).
 T8 void put8(double* dst, __mmask8 keep, __m512d v) {
   _mm512_storeu_pd(dst, _mm512_maskz_compress_pd(keep, v));
@@ -292,8 +287,6 @@ T8 void putIdx8(int* dst, __mmask8 keep, __m256i n) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), _mm512_castsi512_si256(v));
 }
 
-// The cutoff passes work on local copies of the constants and buffer pointers, which the
-// stores into the buffers cannot change, so that nothing is reloaded per block.
 // The first-site separation (r^2) of eight molecules and their image shifts.
 struct First8 {
   __m512d r2, s[3];
@@ -312,7 +305,7 @@ T8 First8 first8(const RowBox& b, const double m[3], __m512d x, __m512d y, __m51
 
 // The cutoff passes work on local copies of the constants and buffer pointers, which the
 // stores into the buffers cannot change, so that nothing is reloaded per block; kList:
-// the candidates are a list (else a range).
+// the candidates are a list (else a range, which has no molecule to skip here).
 template <bool kList>
 T8 int waterCutoff8(const SolventRowInput& in, const Cand& cand, int kept) {
   const RowBox b = in.box;
@@ -320,13 +313,14 @@ T8 int waterCutoff8(const SolventRowInput& in, const Cand& cand, int kept) {
   const Cand c = cand;
   const double m[3] = {in.mx[0], in.my[0], in.mz[0]};
   const double *X = in.X, *Y = in.Y, *Z = in.Z;
-  for (int t = 0; t < c.size(); t += 8) {
-    const __mmask8 live = live8(t, c.size());
+  const int size = c.size(), full = size & ~7;
+  const __mmask8 tail = live8(full, size);
+  for (int t = 0; t < size; t += 8) {
+    const __mmask8 live = t < full ? 0xFF : tail;
     const __m256i n = numbers8<kList>(c, t, live);
     const First8 f = first8(b, m, load8<kList>(X, c, t, live), load8<kList>(Y, c, t, live),
                             load8<kList>(Z, c, t, live), false);
-    const __mmask8 keep =
-        valid8<kList>(c, n, live) & _mm512_cmp_pd_mask(f.r2, bc8(b.rc2), _CMP_LE_OQ);
+    const __mmask8 keep = live & _mm512_cmp_pd_mask(f.r2, bc8(b.rc2), _CMP_LE_OQ);
     putIdx8(idx + kept, keep, n);
     kept += __builtin_popcount(keep);
   }
@@ -340,8 +334,10 @@ T8 int generalCutoff8(const SolventRowInput& in, const SolventPairTable& p, cons
   const RowWork w = in.work;
   const Cand c = cand;
   const bool zOn = b.slab == 0;
-  for (int t = 0; t < c.size(); t += 8) {
-    const __mmask8 live = live8(t, c.size());
+  const int size = c.size(), full = size & ~7;
+  const __mmask8 tail = live8(full, size);
+  for (int t = 0; t < size; t += 8) {
+    const __mmask8 live = t < full ? 0xFF : tail;
     const __m256i n = numbers8<kList>(c, t, live);
     __m512d best = bc8(1.0e20);
     for (int kb = 0; kb < p.ncutB; ++kb) {
@@ -356,8 +352,7 @@ T8 int generalCutoff8(const SolventRowInput& in, const SolventPairTable& p, cons
         best = _mm512_min_pd(r2, best);
       }
     }
-    const __mmask8 keep =
-        valid8<kList>(c, n, live) & _mm512_cmp_pd_mask(best, bc8(b.rc2), _CMP_LE_OQ);
+    const __mmask8 keep = live & _mm512_cmp_pd_mask(best, bc8(b.rc2), _CMP_LE_OQ);
     putIdx8(w.idx + kept, keep, n);
     put8(w.r2 + kept, keep, best);
     kept += __builtin_popcount(keep);
@@ -365,30 +360,42 @@ T8 int generalCutoff8(const SolventRowInput& in, const SolventPairTable& p, cons
   return kept;
 }
 
-T8 void waterTerms8(const SolventRowInput& in, const SolventPairTable& p, int t, __mmask8 live) {
-  const int* ids = in.work.idx + t;
-  const double m[3] = {in.mx[0], in.my[0], in.mz[0]};
-  const First8 f =
-      first8(in.box, m, gather8(in.X, ids), gather8(in.Y, ids), gather8(in.Z, ids), true);
-  const __m512d r2 = f.r2;
-  __m512d ux[MXSAT], uy[MXSAT], uz[MXSAT];
-  for (int j = p.jlo; j <= p.jhi; ++j) {
-    const std::ptrdiff_t o = site(j, in.ld);
-    ux[j - 1] = add8(gather8(in.X + o, ids), f.s[0]);
-    uy[j - 1] = add8(gather8(in.Y + o, ids), f.s[1]);
-    uz[j - 1] = add8(gather8(in.Z + o, ids), f.s[2]);
+// Water pairs have three charged sites on either side, the nine Coulomb terms in the
+// table's order (moving site outer): the moving molecule's sites and the constants stay in
+// registers over all the kept molecules.
+T8 void waterTerms8(const SolventRowInput& in, const SolventPairTable& p, int from, int to) {
+  const RowBox b = in.box;
+  const int c0 = p.jlo;
+  assert(p.nterm() == 9 && p.si[0] == c0 && p.sj[8] == c0 + 2);
+  const double m1[3] = {in.mx[0], in.my[0], in.mz[0]};
+  __m512d mx[3], my[3], mz[3], qq[9];
+  for (int i = 0; i < 3; ++i) {
+    const std::ptrdiff_t m = (c0 + i - 1) * in.mstride;
+    mx[i] = bc8(in.mx[m]), my[i] = bc8(in.my[m]), mz[i] = bc8(in.mz[m]);
   }
-  __m512d e = lj8(p.AOO, p.COO, div8(bc8(1.0), r2));
-  for (int k = 0; k < p.nterm(); ++k) {
-    const std::ptrdiff_t m = (p.si[k] - 1) * in.mstride;
-    const int j = p.sj[k] - 1;
-    const __m512d rr =
-        sum8(sub8(bc8(in.mz[m]), uz[j]), sub8(bc8(in.mx[m]), ux[j]), sub8(bc8(in.my[m]), uy[j]));
-    e = add8(e, coul8(p.qq[k], div8(bc8(1.0), rr), rr, in.box));
+  for (int k = 0; k < 9; ++k) qq[k] = bc8(p.qq[static_cast<std::size_t>(k)]);
+  const __m512d aoo = bc8(p.AOO), coo = bc8(p.COO), one = bc8(1.0);
+  for (int t = from; t < to; t += 8) {
+    const int* ids = in.work.idx + t;
+    const First8 f =
+        first8(b, m1, gather8(in.X, ids), gather8(in.Y, ids), gather8(in.Z, ids), true);
+    __m512d ux[3], uy[3], uz[3];
+    for (int j = 0; j < 3; ++j) {
+      const std::ptrdiff_t o = site(c0 + j, in.ld);
+      ux[j] = add8(gather8(in.X + o, ids), f.s[0]);
+      uy[j] = add8(gather8(in.Y + o, ids), f.s[1]);
+      uz[j] = add8(gather8(in.Z + o, ids), f.s[2]);
+    }
+    const __m512d ri2 = div8(one, f.r2), ri6 = mul8(mul8(ri2, ri2), ri2);
+    __m512d e = mul8(sub8(mul8(aoo, ri6), coo), ri6);
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) {
+        const __m512d rr = sum8(sub8(mz[i], uz[j]), sub8(mx[i], ux[j]), sub8(my[i], uy[j]));
+        e = add8(e, coul8(qq[3 * i + j], div8(one, rr), rr, b));
+      }
+    _mm512_mask_storeu_pd(in.work.e + t, live8(t, to), mul8(e, feather8(f.r2, b)));
   }
-  _mm512_mask_storeu_pd(in.work.e + t, live, mul8(e, feather8(r2, in.box)));
 }
-
 T8 void generalTerms8(const SolventRowInput& in, const SolventPairTable& p, int t, __mmask8 live) {
   const RowWork& w = in.work;
   const RowBox& b = in.box;
@@ -410,7 +417,7 @@ T8 void generalTerms8(const SolventRowInput& in, const SolventPairTable& p, int 
                             image8(sub8(bc8(in.my[m]), gy[j]), b.half[1], b.edge[1], true));
     const __m512d ri2 = div8(bc8(1.0), rr);
     if (p.aa[k] != 0.0) e = add8(e, lj8(p.aa[k], p.cc[k], ri2));
-    if (p.qq[k] != 0.0) e = add8(e, coul8(p.qq[k], ri2, rr, b));
+    if (p.qq[k] != 0.0) e = add8(e, coul8(bc8(p.qq[k]), ri2, rr, b));
   }
   const __m512d r2 = _mm512_mask_loadu_pd(bc8(1.0), live, w.r2 + t);
   _mm512_mask_storeu_pd(w.e + t, live, mul8(e, feather8(r2, b)));
@@ -422,20 +429,26 @@ T8 void generalTerms8(const SolventRowInput& in, const SolventPairTable& p, int 
 
 [[gnu::target("avx512f")]] int cutoffAvx512(const SolventRowInput& in, const SolventPairTable& p,
                                             const Cand& c, int kept) {
-  if (p.water) return c.list ? waterCutoff8<true>(in, c, kept) : waterCutoff8<false>(in, c, kept);
-  return c.list ? generalCutoff8<true>(in, p, c, kept) : generalCutoff8<false>(in, p, c, kept);
+  if (c.list)
+    return p.water ? waterCutoff8<true>(in, c, kept) : generalCutoff8<true>(in, p, c, kept);
+  // A range: the parts before and after the skipped molecule.
+  const bool inside = c.skip >= c.first && c.skip <= c.last;
+  const Cand parts[2] = {{nullptr, 0, c.first, inside ? c.skip - 1 : c.last, 0},
+                         {nullptr, 0, inside ? c.skip + 1 : c.last + 1, c.last, 0}};
+  for (const Cand& part : parts)
+    kept = p.water ? waterCutoff8<false>(in, part, kept) : generalCutoff8<false>(in, p, part, kept);
+  return kept;
 }
 
 [[gnu::target("avx512f")]] void termsAvx512(const SolventRowInput& in, const SolventPairTable& p,
                                             int from, int to) {
   // Lanes past the last kept molecule repeat the first one (their results are not stored).
   for (int t = to; t < to + 8 && from < to; ++t) in.work.idx[t] = in.work.idx[from];
-  for (int t = from; t < to; t += 8) {
-    if (p.water)
-      waterTerms8(in, p, t, live8(t, to));
-    else
-      generalTerms8(in, p, t, live8(t, to));
+  if (p.water) {
+    waterTerms8(in, p, from, to);
+    return;
   }
+  for (int t = from; t < to; t += 8) generalTerms8(in, p, t, live8(t, to));
 }
 
 [[gnu::target("avx2")]] int cutoffAvx2(const SolventRowInput& in, const SolventPairTable& p,

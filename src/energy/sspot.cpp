@@ -1,6 +1,7 @@
 // Solvent-solvent energy: the reference pair routines, the row kernel on the state, the
 // stored pair energies of a configuration and the long-range correction.
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 
 #include "energy/solution.hpp"
@@ -136,6 +137,7 @@ double solventRowList(State& s, const MolView& m, const std::int16_t* list, int 
 double solventSolventEnergy(State& s) {
   Slveco& v = s.slveco;
   const int nmol = s.coord.NMOL;
+  assert(v.EIJ.size() >= static_cast<std::size_t>(nmol) * static_cast<std::size_t>(v.LD));
   if (nmol <= 1 || v.neglect) {
     std::fill(v.EIJ.begin(), v.EIJ.end(), 0.0);
     return 0.0;
