@@ -74,6 +74,10 @@ TEST(SolventPair, EdgesOfTheWaterRoutine) {
     if (c.ox == 8.5) {
       EXPECT_EQ(r2, 72.25) << c.what;
     }
+    if (c.ox == 8.0) {  // the factor is 1 to the last bit: the same as without feathering
+      b.s.slveco.RFEATH = 1.0e20;
+      EXPECT_EQ(e, wwpot(b.s, storedMolecule(b.s, 1), 2, r2, lj));
+    }
     EXPECT_EQ(b.s.slveco.smoothed, c.smoothOff || c.dielrf > 1 ? 0 : 1) << c.what;
   }
 }
@@ -101,8 +105,8 @@ TEST(SolventPair, LongRangeCorrection) {
 }
 
 // The row kernel at widths 1, 4 and 8 against the reference pair routine, per pair and
-// bit for bit, over all other molecules and over a shuffled neighbour list, for a stored
-// and for a trial (displaced) moving molecule.
+// bit for bit, over all other molecules and over a neighbour list in reverse order, for a
+// stored and for a trial (displaced) moving molecule.
 struct RowCase {
   const char *solvent1, *solvent2;
   int n2, slab;
