@@ -163,7 +163,7 @@ void readMovesAndPotentials(State& s, Unit& u) {
     s.config.NSAVE = r.I(6);
     s.movp.NBUSE = r.I(6);
     s.cutoff.noEcut = r.I(6);
-    r.I(6);  // a fourth integer setting: read, not used
+    s.cutoff.noSmoothing = r.I(6);
   }
   {  // 27: VDEL, WKC
     RecordReader r(dataLine(u), &u.origin());

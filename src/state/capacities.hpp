@@ -10,6 +10,7 @@ inline constexpr int MAXRES = 395;     // residue numbers of the solute file
 inline constexpr int MXS = 2500;       // solvent molecules
 inline constexpr int NLIM2 = 500;      // molecules of the second solvent
 inline constexpr int MR = 500;         // blocks of averages
+inline constexpr int MAXMNT = 12;      // monitored (solute atom, solvent site) distances
 inline constexpr int MXSAT = 50;       // sites per solvent molecule, atoms of a solvent Z-matrix
 inline constexpr int MAXBND = 950;     // bonds (variable plus additional)
 inline constexpr int MAXANG = 950;     // angles (variable plus additional)

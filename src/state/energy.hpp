@@ -19,6 +19,11 @@ struct Energy {
   PerState EXXNEW{}, EXXOLD{};    // solute-solute energy EXX (includes the harmonic restraints)
   PerState ESONE{}, ESOLD{};      // solute-solvent energy ESX
   PerState EPONEW{}, EPOOLD{};    // polarisation energy
+  // Solvent-solvent energy E(Solvent-Solvent): the sum of the stored pair energies.
+  double ESSNEW = 0.0, ESSOLD = 0.0;
+  double ECUT = 0.0;  // long-range Lennard-Jones correction of the solvent ("CUTOFF E=")
+  // Coulomb and Lennard-Jones parts of the selected solute's solute-solvent energy.
+  double ESXCNE = 0.0, ESXCOL = 0.0, ESXLNE = 0.0, ESXLOL = 0.0;
   // Coulomb and Lennard-Jones parts of the selected solute's solute-solute energy.
   int selected = 1;
   double EXXC = 0.0, EXXL = 0.0;

@@ -50,6 +50,7 @@ struct Cutoff {
   // RCUT^3), set with the solvent cutoffs; used by the solute-solute Coulomb term too.
   int reactionField = 0;
   double KRF = 0.0;
+  int noSmoothing = 0;  // record 26, fourth integer: 1 = energies not feathered at the cutoffs
   int noEcut = 0;  // record 26: 1 = no long-range LJ correction
 };
 

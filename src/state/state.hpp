@@ -17,6 +17,7 @@
 #include "state/settings.hpp"
 #include "state/solute.hpp"
 #include "state/solvent.hpp"
+#include "state/solvent_energy.hpp"
 #include "state/terms.hpp"
 
 namespace veka {
@@ -66,6 +67,7 @@ struct State {
   Slvbox slvbox;  // how the solvent box was filled
   Slvrun slvrun;
   Mcrec mcrec;  // distributions and counters carried by the in-file
+  Slveco slveco;  // solvent pair tables, stored pair energies, per-molecule ESX
   WorkArea<Optim> optim;  // optimiser settings, variables and work arrays (optimArea)
 
   double CPU = 0.0;  // CPU-time reading at start (s)

@@ -1,0 +1,60 @@
+// The full energy of a configuration (`enmtx`).
+#include <cassert>
+#include <cstddef>
+
+#include "energy/eintra.hpp"
+#include "energy/gasphase.hpp"
+#include "energy/solution.hpp"
+#include "energy/xxpot.hpp"
+
+namespace veka {
+
+namespace {
+
+// Every molecule's solute-solvent energies into the per-molecule arrays and the trial
+// totals ESONE, ESXCNE, ESXLNE, against the packed current solute.
+void soluteSolventEnergies(State& s) {
+  Slveco& v = s.slveco;
+  Energy& en = s.energy;
+  en.ESONE = {};
+  en.ESXCNE = en.ESXLNE = 0.0;
+  assert(v.ESXC.size() >= static_cast<std::size_t>(s.coord.NMOL));
+  const bool solute = s.zmat.NSATM > 0 && !s.zmat.noSolute;
+  for (int n = 1; n <= s.coord.NMOL; ++n) {
+    const auto i = static_cast<std::size_t>(n - 1);
+    SxParts parts;
+    const PerState e = solute ? solventSoluteEnergy(s, n, &parts) : PerState{};
+    for (std::size_t k = 0; k < 3; ++k) {
+      v.ESX[k][i] = e[k];
+      en.ESONE[k] += e[k];
+    }
+    v.ESXC[i] = parts.coul;
+    v.ESXL[i] = parts.lj;
+    en.ESXCNE += parts.coul;
+    en.ESXLNE += parts.lj;
+  }
+}
+
+}  // namespace
+
+void enmtx(State& s) {
+  Energy& en = s.energy;
+  en.ESSNEW = solventSolventEnergy(s);
+  packSolute(s);
+  soluteSolventEnergies(s);
+  const double intra = eintra(s, 0);
+  xxpot(s);
+  polpot(s);
+  en.ECUT = ecut(s);
+  // The internal energy of flexible solvent molecules (stretch, bend, torsion and
+  // nonbonded terms of the solvent read from the solvent Z-matrix file) is added here
+  // once that solvent provides it.
+  en.ENEW = en.ESSNEW + en.ESONE[0] + en.EXXNEW[0] + intra + en.EPONEW[0] + en.ECUT;
+  acceptSoluteEnergies(s);
+  en.ESSOLD = en.ESSNEW;
+  en.ESOLD = en.ESONE;
+  en.ESXCOL = en.ESXCNE;
+  en.ESXLOL = en.ESXLNE;
+}
+
+}  // namespace veka
