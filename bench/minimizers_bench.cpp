@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+#include "optimize/bfgs.hpp"
+#include "optimize/congrd.hpp"
 #include "optimize/minimizers.hpp"
 
 namespace {
