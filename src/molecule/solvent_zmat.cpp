@@ -11,6 +11,7 @@
 #include "format/record.hpp"
 #include "molecule/bonded.hpp"
 #include "molecule/geometry.hpp"
+#include "molecule/zmatrix.hpp"
 
 namespace veka {
 
@@ -52,22 +53,6 @@ void checkAtoms(State& s, const char* section, std::initializer_list<int> atoms)
 
 // ------------------------------------------------------------------ atoms
 
-void checkConnections(State& s, int i) {
-  const Szmat& z = s.szmat;
-  const int p[3] = {z.IZ1(i), z.IZ2(i), z.IZ3(i)};
-  const int needed = std::min(i - 1, 3);
-  bool ok = true;
-  for (int m = 0; m < 3; ++m) {
-    if (p[m] < 0 || p[m] >= i) ok = false;
-    if (m < needed && p[m] == 0) ok = false;
-  }
-  if (needed >= 2 && p[0] == p[1]) ok = false;
-  if (needed >= 3 && (p[2] == p[0] || p[2] == p[1])) ok = false;
-  if (!ok)
-    stop(s.io,
-         "*** Invalid Z-matrix Connection for Atom" + formatI(i, 6) + " - Killed in REDZMS ***");
-}
-
 void readAtoms(State& s) {
   static const fmt::Format kAtom("I4,1X,A3,1X,I4,1X,I4,1X,3(I4,F12.6)");
   Szmat& z = s.szmat;
@@ -83,7 +68,7 @@ void readAtoms(State& s) {
     in >> z.IZ1(i) >> z.BND(i) >> z.IZ2(i) >> z.ANG(i) >> z.IZ3(i) >> z.DIH(i);
     z.ANG(i) *= kDegToRad;
     z.DIH(i) *= kDegToRad;
-    checkConnections(s, i);
+    checkConnections(s.io, i, s.szmat.IZ1(i), s.szmat.IZ2(i), s.szmat.IZ3(i), "REDZMS");
   }
 }
 

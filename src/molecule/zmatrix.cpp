@@ -53,9 +53,10 @@ void checkDistinct(State& s, std::string_view section, std::initializer_list<int
 
 // ------------------------------------------------------------------ atom section
 
-void checkConnections(State& s, int i) {
-  const Zmat& z = s.zmat;
-  const int p[3] = {z.IZ1(i), z.IZ2(i), z.IZ3(i)};
+}  // namespace
+
+void checkConnections(Io& io, int i, int iz1, int iz2, int iz3, std::string_view routine) {
+  const int p[3] = {iz1, iz2, iz3};
   const int needed = i >= 4 ? 3 : i - 1;  // partners atom i must have
   bool ok = true;
   for (int m = 0; m < 3; ++m) {
@@ -65,9 +66,11 @@ void checkConnections(State& s, int i) {
   if (needed >= 2 && p[0] == p[1]) ok = false;
   if (needed >= 3 && (p[2] == p[0] || p[2] == p[1])) ok = false;
   if (!ok)
-    stop(s.io,
-         "*** Invalid Z-matrix Connection for Atom" + formatI(i, 6) + " - Killed in READZM ***");
+    stop(io, "*** Invalid Z-matrix Connection for Atom" + formatI(i, 6) + " - Killed in " +
+                 std::string(routine) + " ***");
 }
+
+namespace {
 
 void readAtomRecord(State& s, std::string_view rec, int i) {
   Zmat& z = s.zmat;
@@ -93,7 +96,7 @@ void readAtomRecord(State& s, std::string_view rec, int i) {
   if (z.IRES(i) > MAXRES)
     stop(s.io, "* Max No. of Residues =" + formatI(MAXRES, 4) + " Killed in READZM  *");
   if (z.IRES(i) > 0) z.resTable(z.IRES(i)) = z.resName(i);
-  checkConnections(s, i);
+  checkConnections(s.io, i, s.zmat.IZ1(i), s.zmat.IZ2(i), s.zmat.IZ3(i), "READZM");
 }
 
 // ------------------------------------------------------------------ section helpers

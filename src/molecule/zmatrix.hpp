@@ -32,12 +32,19 @@
 // failed check stops the run with a message that names the atom.
 #pragma once
 
+#include <string_view>
+
 #include "state/state.hpp"
 
 namespace veka {
 
 // Title and atom section (Z-matrix layout). Rewinds the solute file first.
 void readzm(State& s);
+
+// Checks the bond, angle and dihedral partners of atom i of a Z-matrix (solute or solvent):
+// each earlier than i, the first min(i - 1, 3) present and distinct. Otherwise stops with
+// "*** Invalid Z-matrix Connection for Atom" i " - Killed in " `routine` " ***".
+void checkConnections(Io& io, int i, int iz1, int iz2, int iz3, std::string_view routine);
 
 // The sections after the atom section, in their fixed order. Call after readzm.
 void readZmatSections(State& s);
