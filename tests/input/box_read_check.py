@@ -9,10 +9,12 @@ Arguments: <veka binary> <source dir> <build dir>. Exit status 77 without gfortr
 
 import os
 import random
-import shutil
-import subprocess
 import sys
-import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+sys.dont_write_bytecode = True  # nothing written into the source tree
+import refcheck as rc  # noqa: E402
 
 FORMS = ["{:13.8f}", "{:13.5f}", "{:13.3E}", "{:13.4e}", "{:>13}", "{:13.11f}"]
 
@@ -39,27 +41,18 @@ def parse(text):
 
 
 def main():
-    source, build = sys.argv[2], sys.argv[3]
-    gfortran = shutil.which("gfortran")
-    if not gfortran:
-        print("gfortran not installed: skipped")
-        return 77
+    _, source, build = rc.args()
     rng = random.Random(4931)
-    tool = os.path.join(build, "box_tool")
-    with tempfile.TemporaryDirectory() as tmp:
-        ref = os.path.join(tmp, "boxref")
-        subprocess.run([gfortran, "-O1", "-o", ref,
-                        os.path.join(source, "tests", "input", "boxref.f90")], check=True)
+    with rc.workdir() as tmp:
+        ref = rc.fortran(os.path.join(source, "tests", "input", "boxref.f90"), tmp)
         # (solvent code, stored-box size, lines before, stored sites, sites read)
         for code, size, skip, stored, read in [(2, 250, 433, 4, 4), (1, 250, 433, 4, 3),
                                                (7, 267, 5037, 4, 4)]:
             path = os.path.join(tmp, f"box{code}")
             with open(path, "w") as f:
                 f.write(box_text(rng, 11, stored, skip))
-            want = parse(subprocess.run([ref], input=f"'{path}' {skip} {read}\n",
-                                        capture_output=True, text=True, check=True).stdout)
-            got = parse(subprocess.run([tool, path, str(code), str(size)], capture_output=True,
-                                       text=True, check=True).stdout)
+            want = parse(rc.run([ref], input=f"'{path}' {skip} {read}\n"))
+            got = parse(rc.tool(build, "box_tool", path, code, size))
             if want != got:
                 for w, g in zip(want, got):
                     if w != g:

@@ -7,10 +7,12 @@ Arguments: <veka binary> <source dir> <build dir>. Exit status 77 without gfortr
 """
 
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+sys.dont_write_bytecode = True  # nothing written into the source tree
+import refcheck as rc  # noqa: E402
 
 DRAWS = 100000
 SEEDS = [786123, 0, 1, 1048572, 524287]
@@ -25,21 +27,12 @@ def parse(text):
 
 
 def main():
-    source, build = sys.argv[2], sys.argv[3]
-    gfortran = shutil.which("gfortran")
-    if not gfortran:
-        print("gfortran not installed: skipped")
-        return 77
-    tool = os.path.join(build, "random_tool")
-    with tempfile.TemporaryDirectory() as tmp:
-        ref = os.path.join(tmp, "ranref")
-        subprocess.run([gfortran, "-O1", "-o", ref,
-                        os.path.join(source, "tests", "montecarlo", "ranref.f90")], check=True)
+    _, source, build = rc.args()
+    with rc.workdir() as tmp:
+        ref = rc.fortran(os.path.join(source, "tests", "montecarlo", "ranref.f90"), tmp)
         for seed in SEEDS:
-            want = parse(subprocess.run([ref], input=f"{seed} {DRAWS}\n", capture_output=True,
-                                        text=True, check=True).stdout)
-            got = parse(subprocess.run([tool, str(seed), str(DRAWS)], capture_output=True,
-                                       text=True, check=True).stdout)
+            want = parse(rc.run([ref], input=f"{seed} {DRAWS}\n"))
+            got = parse(rc.tool(build, "random_tool", seed, DRAWS))
             if len(want) != DRAWS or len(got) != DRAWS:
                 print(f"seed {seed}: {len(want)} reference and {len(got)} program draws")
                 return 1

@@ -43,6 +43,13 @@ def need_program(name):
     return path
 
 
+def fortran(source, work):
+    """A reference program compiled by gfortran from `source` into `work` (skip without it)."""
+    exe = os.path.join(work, os.path.splitext(os.path.basename(source))[0])
+    run([need_program("gfortran"), "-O1", "-o", exe, source])
+    return exe
+
+
 def workdir():
     return tempfile.TemporaryDirectory(prefix="veka-check-")
 
