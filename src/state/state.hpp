@@ -13,6 +13,7 @@
 #include "state/control.hpp"
 #include "state/energy.hpp"
 #include "state/io.hpp"
+#include "state/montecarlo.hpp"
 #include "state/rands.hpp"
 #include "state/settings.hpp"
 #include "state/solute.hpp"
@@ -66,8 +67,12 @@ struct State {
   Flexe flexe;    // its internal energies
   Slvbox slvbox;  // how the solvent box was filled
   Slvrun slvrun;
-  Mcrec mcrec;  // distributions and counters carried by the in-file
-  Slveco slveco;  // solvent pair tables, stored pair energies, per-molecule ESX
+  Mcrec mcrec;            // distributions and counters carried by the in-file
+  Slveco slveco;          // solvent pair tables, stored pair energies, per-molecule ESX
+  Move move;              // the move in progress and its trial values
+  Movrec movrec;          // attempted and accepted moves
+  Prfsmp prfsmp;          // preferential-sampling weights
+  Nebor nebor;            // solvent neighbour lists
   WorkArea<Optim> optim;  // optimiser settings, variables and work arrays (optimArea)
 
   double CPU = 0.0;  // CPU-time reading at start (s)

@@ -1,0 +1,65 @@
+// Records of the Monte Carlo engine shared by the move routines and the block loop: the
+// move in progress (`move`), the move counters (`movrec`), the preferential-sampling
+// weights (`prfsmp`) and the solvent neighbour lists (`nebor`).
+//
+// Arrays sized by the system are std::vector, allocated once at the start of a block for
+// NMOL molecules (nothing is allocated during the block).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "state/array.hpp"
+#include "state/capacities.hpp"
+#include "state/energy.hpp"
+
+namespace veka {
+
+// Move kinds read by the energy routines.
+enum MoveKind : int { kNoMove = 0, kSoluteOrVolumeMove = 1, kSolventMove = 2 };
+
+struct Move {
+  int kind = kNoMove;  // MoveKind
+  int molecule = 0;    // solvent molecule chosen for the cycle (0: none)
+  int solute = 0;      // solute chosen by the solute move
+  // Trial sites of the moving solvent molecule (site k at [k - 1]).
+  std::array<double, MXSAT> x{}, y{}, z{};
+  // Trial pair energies of the moving molecule with every molecule (n at n - 1); sized
+  // for NMOL when the block starts.
+  std::vector<double> pairNew;
+  // Trial solute-solvent energies of the moving molecule: three states, the selected
+  // solute's Coulomb and Lennard-Jones parts, its squared cutoff distance.
+  PerState esx{};
+  double esxC = 0.0, esxL = 0.0, r2 = 0.0;
+};
+
+// Attempted and accepted moves per solvent molecule (n at n - 1); the solutes' counts
+// travel in the in-file and live in `mcrec`.
+struct Movrec {
+  std::vector<int> tried, accepted;
+};
+
+// Preferential sampling: current and trial weights of every molecule (n at n - 1), both
+// normalised to a sum of 1, their maxima and un-normalised sums.
+struct Prfsmp {
+  std::vector<double> W, Wtrial;
+  double WIMAX = 0.0, sum = 0.0;
+  double WIMAXtrial = 0.0, sumTrial = 0.0;
+};
+
+inline constexpr int NBMAX = 600;  // neighbours per molecule
+
+// Neighbour lists: row n (n - 1) holds up to NBMAX 16-bit molecule indices from its start,
+// ended by the first 0; `count` is the accepted moves of each molecule since the last build.
+struct Nebor {
+  double R2 = 0.0;  // squared list radius (RCUT + 1.5)^2
+  std::vector<std::int16_t> table;
+  std::vector<std::int16_t> count;
+  std::int16_t* row(int n) { return table.data() + static_cast<std::ptrdiff_t>(n - 1) * NBMAX; }
+  const std::int16_t* row(int n) const {
+    return table.data() + static_cast<std::ptrdiff_t>(n - 1) * NBMAX;
+  }
+};
+
+}  // namespace veka
