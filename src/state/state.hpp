@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "state/averages.hpp"
 #include "state/control.hpp"
 #include "state/energy.hpp"
 #include "state/io.hpp"
@@ -73,6 +74,8 @@ struct State {
   Movrec movrec;          // attempted and accepted moves
   Prfsmp prfsmp;          // preferential-sampling weights
   Nebor nebor;            // solvent neighbour lists
+  Npt npt;                // current and trial volume, the volume move in progress
+  Mcrun mcrun;            // constants, counters and sums of the block in progress
   WorkArea<Optim> optim;  // optimiser settings, variables and work arrays (optimArea)
 
   double CPU = 0.0;  // CPU-time reading at start (s)
