@@ -65,7 +65,7 @@ int chooseMolecule(State& s) {
   const Prfsmp& p = s.prfsmp;
   for (;;) {
     const int k = static_cast<int>(ranu(s.rands) * nmol) + 1;
-    if (s.movp.prefSampling == 0) return k;
+    if (s.movp.prefSampling == 0 || !(p.WIMAX > 0.0)) return k;
     if (ranu(s.rands) < p.W[static_cast<std::size_t>(k - 1)] / p.WIMAX) return k;
   }
 }

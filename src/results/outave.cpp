@@ -233,7 +233,7 @@ Results gather(State& s) {
   Results r;
   const int mxcon = s.config.MXCON;
   const int n = mxcon > 0 ? s.config.NACCPT / mxcon : 0;
-  if (n > MR) stop(s.io, "*** MR MUST BE INCREASED IN INIT & OUTAVE ***", Console::Stdout);
+  if (n > MR) stop(s.io, "*** MR MUST BE INCREASED IN INIT & OUTAVE ***");
   if (n > 1) readHistory(s, n - 1, r.blocks);
   r.blocks.push_back(s.mcrun.block);
   for (const Sums& b : r.blocks) addSums(r.total, b);
