@@ -41,6 +41,11 @@ std::string pairs(std::initializer_list<Pair> items) {
   return r.str();
 }
 
+// The volume of the box (A^3).
+double volume(const State& s) {
+  return s.coord.EDGE(1) * s.coord.EDGE(2) * s.coord.EDGE(3);
+}
+
 // The run block, the reaction-field line and the reference-solute block: written to both
 // the listing and the summary file.
 Lines runBlock(const State& s, double ecut) {
@@ -64,8 +69,9 @@ Lines runBlock(const State& s, double ecut) {
   r.X(4).A("VDEL =").F(s.movp.VDEL, 10, 1).X(4).A("MXS =").I(MXS, 8);
   out.push_back(r.str());
   r.clear();
-  r.X(1).A("P(ATM) =").F(s.misc.PATM, 8, 1).X(4).A("VOLD =").F(s.npt.VOLD, 12, 1);
-  r.X(2).A("VNEW =").F(s.npt.VNEW, 12, 1).X(2).A("NVCHG =").I(s.movp.NVCHG, 6);
+  // Between volume moves the trial volume is the current one.
+  r.X(1).A("P(ATM) =").F(s.misc.PATM, 8, 1).X(4).A("VOLD =").F(volume(s), 12, 1);
+  r.X(2).A("VNEW =").F(volume(s), 12, 1).X(2).A("NVCHG =").I(s.movp.NVCHG, 6);
   out.push_back(r.str());
   r.clear();
   r.X(1).A("DIELRF =").F(s.potpar.DIELRF, 8, 1).X(4);
@@ -93,7 +99,8 @@ Lines runBlock(const State& s, double ecut) {
                        {"CUTOFF E=", ecut, 9, 3}}));
   r.clear();
   r.X(1).A("EPOOLD=").F(e.EPOOLD[0], 9, 2).X(4).A("EPONEW=").F(e.EPONEW[0], 9, 2);
-  r.X(4).A("NPOLX =").I(s.potpar.NPOLX, 9).X(4).A("NPOLS =").I(s.potpar.NPOLS, 9);
+  // No polarisable solute or solvent sites in this build.
+  r.X(4).A("NPOLX =").I(0, 9).X(4).A("NPOLS =").I(0, 9);
   out.push_back(r.str());
   out.push_back(pairs({{"EBNDOL=", s.bndcom.EBNDOL[0], 9, 4},
                        {"EBNDNE=", s.bndcom.EBNDNE[0], 9, 4},
@@ -105,11 +112,11 @@ Lines runBlock(const State& s, double ecut) {
                        {"ENBNE=", s.nbcom.ENBNE[0], 10, 2}}));
   out.push_back(pairs({{"EBCOLD=", s.nbcon.EBCOLD[0], 9, 2},
                        {"EBCNEW=", s.nbcon.EBCNEW[0], 9, 2},
-                       {"SANEW =", e.SANEW, 9, 2},
-                       {"POLCUT=", s.potpar.POLCUT, 9, 2}}));
+                       {"SANEW =", 0.0, 9, 2},
+                       {"POLCUT=", 0.0, 9, 2}}));
   out.emplace_back("");
   if (s.sol.flexible != 0) {
-    const SolventIntra& f = s.solventIntra;
+    const Flexe& f = s.flexe;
     out.push_back(pairs({{"ESBNOL=", f.ESBNOL, 9, 2},
                          {"ESBNNE=", f.ESBNNE, 9, 2},
                          {"ESANOL=", f.ESANOL, 9, 2},
@@ -210,11 +217,11 @@ void listIntegers(State& s, const char* head, const int* v, int n, int perLine) 
 
 void cutoffAtoms(State& s) {
   const Cutoff& c = s.cutoff;
+  const Slveco& v = s.slveco;
   listIntegers(s, " Solute  Atoms Used for Cutoff (ICUTAT):", c.ICUTAT.data(), c.NICUTAT, 20);
-  listIntegers(s, " Solvent Atoms Used for Cutoff (ICUTAS):", c.ICUTAS.data(), c.NICUTAS, 5);
-  if (s.sol.NMOL2 > 0)
-    listIntegers(s, " Solvent 2 Atoms Used for Cutoff (ICUTAS):", c.ICUTAS2.data(), c.NICUTAS2,
-                 5);
+  listIntegers(s, " Solvent Atoms Used for Cutoff (ICUTAS):", &v.ICUTAS(1, 1), v.NICUTAS(1), 5);
+  if (v.twoSolvents)
+    listIntegers(s, " Solvent 2 Atoms Used for Cutoff (ICUTAS):", &v.ICUTAS(1, 2), v.NICUTAS(2), 5);
 }
 
 void optionLines(State& s) {
@@ -225,7 +232,7 @@ void optionLines(State& s) {
     r.A(" *** Torsional Barriers are Choppped at").F(s.dihcom.chop, 10, 4).A(" kcal/mol ***");
     io.list(r.str());
   }
-  if (s.sw.soluteOneOnly == 1)
+  if (s.sw.firstSoluteOnly == 1)
     io.list(" *** Solute - Solute Interactions Neglected for Solutes Other than Solute 1 ***");
   if (s.sw.noSolventSolvent != 0) io.list(" *** Solvent - Solvent Interactions are Neglected ***");
   if (s.potpar.ljScale != 1.0) {
@@ -239,7 +246,7 @@ void optionLines(State& s) {
     r.F(s.misc.heatedTC, 9, 1).A(" C ***");
     io.list(r.str());
   }
-  if (!s.cutoff.smooth) io.list(" ** Potential Functions are NOT Smoothed at Cutoff **");
+  if (!s.slveco.smoothed) io.list(" ** Potential Functions are NOT Smoothed at Cutoff **");
 }
 
 double dist(double ax, double ay, double az, double bx, double by, double bz) {
