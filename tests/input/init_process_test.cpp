@@ -4,9 +4,11 @@
 // then stop because the block loop is not part of this build.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -47,55 +49,9 @@ std::string storedBox(int n, const Sites& mol, double spacing) {
   return text;
 }
 
-const double kHOH = 104.52 * M_PI / 180.0;
-const Sites kWater = {{0, 0, 0},
-                      {0.9572, 0, 0},
-                      {0.9572 * std::cos(kHOH), 0.9572 * std::sin(kHOH), 0},
-                      {0.15 * std::cos(kHOH / 2), 0.15 * std::sin(kHOH / 2), 0}};
+// O, H, H, M of TIP4P water (HOH 104.52 degrees); O, H, CH3 of methanol.
+const Sites kWater = {{0, 0, 0}, {0.9572, 0, 0}, {-0.2397, 0.9267, 0}, {0.0918, 0.1186, 0}};
 const Sites kMethanol = {{0, 0, 0}, {0.945, 0, 0}, {-0.4536, 1.3561, 0}};
-
-std::string filler(int lines) {
-  std::string t;
-  for (int k = 0; k < lines; ++k) t += "filler\n";
-  return t;
-}
-
-// The solvent of its own file: methanol with a local type; flexible with its variable bond,
-// angle and dihedral, else rigid.
-std::string ownSolvent(bool flexible) {
-  const std::string v = flexible ? "   2-   3\n" : "";
-  return std::string("MEOH \n") +
-         "   1 C1   157    0    0    0.000000   0    0.000000   0    0.000000\n"
-         "   2 O2   154    0    1    1.410000   0    0.000000   0    0.000000\n"
-         "   3 H3   155    0    2    0.945000   1  108.500000   0    0.000000\n"
-         "   4 H4   800    0    1    1.090000   2  109.500000   3  180.000000\n"
-         "                    Geometry Variations follow\n"
-         "                    Variable Bonds follow\n" +
-         v +
-         "                    Additional Bonds follow\n"
-         "                    Harmonic Constraints follow\n"
-         "                    Variable Bond Angles follow\n" +
-         (flexible ? "   3\n" : "") +
-         "                    Additional Bond Angles follow\n"
-         "                    Variable Dihedrals follow\n" +
-         (flexible ? "   4 145   0   10.000000\n" : "") +
-         "                    Additional Dihedrals follow\n"
-         "                    Domain Definitions follow\n"
-         "                    Final blank line\n"
-         " Final Non-Bonded Parameters for Solvent\n"
-         " 800  1 HC   0.060000  2.500000  0.030000\n";
-}
-
-const char* kNoSolute =
-    "No solute\n"
-    "   1 X    -1   -1    0    0.000000   0    0.000000   0    0.000000\n"
-    "                    Geometry Variations follow\n                    Variable Bonds follow\n"
-    "                    Additional Bonds follow\n                    Harmonic Constraints follow\n"
-    "                    Variable Bond Angles follow\n"
-    "                    Additional Bond Angles follow\n"
-    "                    Variable Dihedrals follow\n"
-    "                    Additional Dihedrals follow\n"
-    "                    Domain Definitions follow\n                    Final blank line\n";
 
 struct StartCase {
   const char* name;
@@ -109,7 +65,9 @@ struct StartCase {
 std::vector<StartCase> startCases() {
   const std::string water = storedBox(216, kWater, 3.1);
   const std::string meoh = storedBox(128, kMethanol, 4.0);
-  const std::string argon = filler(1991) + storedBox(128, {{0, 0, 0}}, 4.0);
+  std::string argon;
+  for (int k = 0; k < 1991; ++k) argon += "filler\n";
+  argon += storedBox(128, {{0, 0, 0}}, 4.0);
   auto rec = [](const char* solvent, const char* nmol) {
     return std::map<int, std::string>{{1, std::string(solvent) + "    0.0000"},
                                       {4, "BOXES          "},
@@ -151,15 +109,15 @@ std::vector<StartCase> startCases() {
        " Solvent 2 Atoms Used for Cutoff (ICUTAS):"},
       {"RigidOther",
        rec("OTHER", " 128 128  0.00"),
-       {{"org2.txt", argon}, {"szmat.txt", ownSolvent(false)}},
+       {{"org2.txt", argon}, {"szmat.txt", readFile(testData("input/data/meoh_rigid.z"))}},
        false,
-       " NMOL = 128          EDGE =   33.6540   33.6540   33.6540",
+       " NMOL = 128          EDGE =   33.3763   33.3763   33.3763",
        " ESBNOL="},
       {"FlexibleOther",
        rec("OTHER", " 128 128  0.00"),
-       {{"org2.txt", argon}, {"szmat.txt", ownSolvent(true)}},
+       {{"org2.txt", argon}, {"szmat.txt", readFile(testData("input/data/meoh_flexible.z"))}},
        false,
-       " NMOL = 128          EDGE =   33.6540   33.6540   33.6540",
+       " NMOL = 128          EDGE =   33.3763   33.3763   33.3763",
        " ESDIOL="},
       {"SoluteInWater",
        rec("TIP4P", " 200 216  0.00"),
@@ -187,10 +145,20 @@ std::vector<double> geometry(const std::string& listing) {
 
 const std::string kNotBuilt = "is not available in this build of VEKA - Aborted\n";
 
+// The internal energy of the solvent of its own file: the bond, angle, dihedral and
+// nonbonded terms listed.
+double flexibleTotal(const std::string& listing) {
+  const std::vector<double> a = numbers(lineStarting(listing, " ESBNOL=")),
+                            b = numbers(lineStarting(listing, " ESDIOL="));
+  return a.size() == 4 && b.size() == 4 ? a[0] + a[2] + b[0] + b[2] : 0.0;
+}
+
 TEST(SetUpProcess, NewSystemListedWrittenAndReadBack) {
+  std::map<std::string, std::array<double, 2>> totals;  // OLD E, flexible-solvent energy
   for (const StartCase& c : startCases()) {
     SCOPED_TRACE(c.name);
-    Job job(commandSection(c.records), c.solute ? Job::methanol() : kNoSolute);
+    Job job(commandSection(c.records),
+            c.solute ? Job::methanol() : readFile(testData("input/data/no_solute.z")));
     for (const auto& [name, text] : c.files) writeFile(job.file(name), text);
     RunResult r = job.run("100");
     const std::string first = job.listing();
@@ -205,7 +173,18 @@ TEST(SetUpProcess, NewSystemListedWrittenAndReadBack) {
     EXPECT_TRUE(contains(summary, " Results Summary: "));
     EXPECT_EQ(lineStarting(summary, " T(C) ="), lineStarting(first, " T(C) ="));
     EXPECT_EQ(contains(summary, "  206 TIP4P      10 CH3OH"), c.records.count(10) == 1);
+    if (c.solute) {  // the molecules deleted are those of the highest energies
+      double kept = -1e300, deleted = 1e300;
+      for (const std::string& l : lines(first))
+        if (l.rfind(" Solvent Molecule", 0) == 0) deleted = std::min(deleted, numbers(l).back());
+      const std::string list = first.substr(first.find(" Solvent-Solute Energies"));
+      for (std::size_t k = list.find(')'); k < list.find(" Initial"); k = list.find(')', k + 1))
+        kept = std::max(kept, std::strtod(list.c_str() + k + 1, nullptr));
+      EXPECT_LT(kept, deleted);
+      EXPECT_GT(deleted, 0.0);
+    }
     const double e = oldE(first);
+    totals[c.name] = {e, flexibleTotal(first)};
     EXPECT_NE(e, 0.0);
     const std::string infile = readFile(job.file("in.txt"));
     EXPECT_EQ(infile.substr(0, 5), lineStarting(first, " NMOL =").substr(7, 4).insert(0, " "));
@@ -220,6 +199,62 @@ TEST(SetUpProcess, NewSystemListedWrittenAndReadBack) {
     for (std::size_t k = 0; k < g1.size(); ++k) ASSERT_NEAR(g1[k], g2[k], 2e-5) << k;
     EXPECT_EQ(readFile(job.file("in.txt")), infile);  // a continued run does not rewrite it
   }
+  // The same molecules, rigid and flexible: the totals differ by the internal energies.
+  const auto &rigid = totals["RigidOther"], &flexible = totals["FlexibleOther"];
+  EXPECT_GT(std::abs(flexible[1] - rigid[1]), 1.0);
+  EXPECT_NEAR(flexible[0] - rigid[0], flexible[1] - rigid[1], 0.05);
+}
+
+// The NMOL/IB stop, a box file that ends early and an in-file with a wrong count: exit
+// status -1, and the in-file and the summary stay as they were.
+TEST(SetUpProcess, StopsAndInputErrorsLeaveTheFilesAlone) {
+  std::map<int, std::string> rec = startCases()[1].records;
+  rec[9] = " 200 216  0.00";
+  Job job(commandSection(rec), readFile(testData("input/data/no_solute.z")));
+  const std::string water = storedBox(216, kWater, 3.1);
+  writeFile(job.file("water.txt"), water);
+  ASSERT_EQ(job.run("100").status, 255);
+  const std::string infile = readFile(job.file("in.txt")), summary = readFile(job.file("sum.txt"));
+  auto unchanged = [&] {
+    EXPECT_EQ(readFile(job.file("in.txt")), infile);
+    EXPECT_EQ(readFile(job.file("sum.txt")), summary);
+  };
+
+  rec[4] = "IN             ";
+  rec[9] = " 216 216  0.00";
+  writeFile(job.file("par.txt"), commandSection(rec) + Job::opls());
+  RunResult r = job.run("100");
+  EXPECT_EQ(r.status, 255);
+  EXPECT_EQ(r.out,
+            " The number of requested solvent molecules, NMOL =  216 is greater than the number "
+            "in the in-file, IB =  200\n");
+  unchanged();
+
+  rec[4] = "BOXES          ";
+  writeFile(job.file("par.txt"), commandSection(rec) + Job::opls());
+  writeFile(job.file("water.txt"), water.substr(0, water.size() / 2));
+  r = job.run("100");
+  EXPECT_EQ(r.status, 255);
+  EXPECT_NE(r.err.find("*** Input error in water.txt (unit 28)"), std::string::npos) << r.err;
+  unchanged();
+
+  writeFile(job.file("in.txt"), infile.substr(0, 5) + "    2" + infile.substr(10));
+  r = job.run("000");
+  EXPECT_EQ(r.status, 255);
+  EXPECT_NE(r.err.find("in.txt (unit 21), record 1: count of solute atoms 2 differs"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(readFile(job.file("sum.txt")), summary);
+
+  // A new system taking its solvent from the in-file keeps NMOL of its molecules.
+  writeFile(job.file("in.txt"), infile);
+  rec[4] = "IN             ";
+  rec[9] = " 150 216  0.00";
+  writeFile(job.file("par.txt"), commandSection(rec) + Job::opls());
+  EXPECT_EQ(job.run("100").status, 255);
+  EXPECT_EQ(lineStarting(job.listing(), " NMOL =").substr(0, 11), " NMOL = 150");
+  EXPECT_TRUE(
+      contains(job.listing(), "   50 Solvent molecules are to be deleted from the initial  200"));
 }
 
 }  // namespace

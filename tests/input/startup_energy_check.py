@@ -19,13 +19,6 @@ import refcheck  # noqa: E402
 
 np = refcheck.need("numpy", "numpy")
 
-NO_SOLUTE = "No solute\n   1 X    -1   -1    0    0.000000   0    0.000000   0    0.000000\n" + "".join(
-    "                    %s follow\n" % s for s in (
-        "Geometry Variations", "Variable Bonds", "Additional Bonds", "Harmonic Constraints",
-        "Variable Bond Angles", "Additional Bond Angles", "Variable Dihedrals",
-        "Additional Dihedrals", "Domain Definitions")) + "                    Final blank line\n"
-
-
 def command_section(src, rcut, dielrf):
     lines = open(os.path.join(src, "tests", "support", "data", "command_section.txt")).read().split("\n")
     records = {1: "TIP4P    0.0000", 4: "BOXES          ", 9: " 216 216  0.00",
@@ -45,6 +38,7 @@ def stored_box(mols, half):
 
 def main():
     veka, src, build = refcheck.args()
+    here = os.path.dirname(os.path.abspath(__file__))
     sys.path.insert(0, os.path.join(src, "tools"))
     import solvent_energy as se
 
@@ -56,8 +50,6 @@ def main():
     with refcheck.workdir() as work:
         with open(os.path.join(work, "water.txt"), "w") as f:
             f.write(stored_box(mols, 10.5))
-        with open(os.path.join(work, "zmat.txt"), "w") as f:
-            f.write(NO_SOLUTE)
         for name in ("org1.txt", "org2.txt"):
             open(os.path.join(work, name), "w").close()
         for rcut, dielrf in ((8.5, 1.0), (9.0, 78.5)):
@@ -65,7 +57,7 @@ def main():
                     open(os.path.join(work, "par.txt"), "w") as p:
                 p.write(command_section(src, rcut, dielrf) + f.read())
             cmd = [veka, "100", "0", "0.0", "0.0", "0.0"]
-            files = {"-ot": "out.txt", "-zm": "zmat.txt", "-pa": "par.txt", "-wa": "water.txt",
+            files = {"-ot": "out.txt", "-zm": os.path.join(here, "data", "no_solute.z"), "-pa": "par.txt", "-wa": "water.txt",
                      "-o1": "org1.txt", "-o2": "org2.txt", "-in": "in.txt",
                      "-ba": os.path.join(ff, "opls-aa-bonded.par")}
             for opt in ("-ot", "-in", "-up", "-sv", "-av", "-zm", "-pa", "-wa", "-o1", "-o2",
