@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,79 +54,59 @@ std::string storedBox(int n, const Sites& mol, double spacing) {
 const Sites kWater = {{0, 0, 0}, {0.9572, 0, 0}, {-0.2397, 0.9267, 0}, {0.0918, 0.1186, 0}};
 const Sites kMethanol = {{0, 0, 0}, {0.945, 0, 0}, {-0.4536, 1.3561, 0}};
 
+// A new system: the first solvent, record 9 (NMOL, box size), the second solvent (record
+// 10), the solvent Z-matrix file, a solute or none; the start of the "NMOL =" line and a
+// further line of the listing.
 struct StartCase {
-  const char* name;
-  std::map<int, std::string> records;
-  std::map<std::string, std::string> files;
+  const char *name, *solvent, *nmol, *second, *szmat;
   bool solute;
-  const char* nmolLine;  // start of the "NMOL =" line: count and edges
-  const char* expect;    // a further line of the listing
+  const char *nmolLine, *expect;
 };
 
-std::vector<StartCase> startCases() {
-  const std::string water = storedBox(216, kWater, 3.1);
-  const std::string meoh = storedBox(128, kMethanol, 4.0);
+const StartCase kStartCases[] = {
+    {"TIP3P", "TIP3P", " 200 216  0.00", "NONE    0", "", false,
+     " NMOL = 200          EDGE =   18.6000   18.6000   18.6000",
+     "   16 Solvent molecules are to be deleted from the initial  216"},
+    {"TIP4P", "TIP4P", " 216 216  0.00", "NONE    0", "", false,
+     " NMOL = 216          EDGE =   18.6000   18.6000   18.6000",
+     " Molecule  216    Atoms: OW , HW , HW , M  ,"},
+    {"TIP5P", "TIP5P", " 216 216  0.00", "NONE    0", "", false,
+     " NMOL = 216          EDGE =   18.6000   18.6000   18.6000",
+     " Molecule  216    Atoms: O  , HW , HW , LP , LP ,"},
+    {"CH3OH", "CH3OH", " 128 128  0.00", "NONE    0", "", false,
+     " NMOL = 128          EDGE =   24.0000   24.0000   24.0000", "   CUTOFF E="},
+    {"TwoSolvents", "TIP4P", " 216 216  0.00", "CH3OH  10", "", false,
+     " NMOL = 216          EDGE =   18.6000   18.6000   18.6000",
+     " Solvent 2 Atoms Used for Cutoff (ICUTAS):"},
+    {"RigidOther", "OTHER", " 128 128  0.00", "NONE    0", "meoh_rigid.z", false,
+     " NMOL = 128          EDGE =   33.3763   33.3763   33.3763", " ESBNOL="},
+    {"FlexibleOther", "OTHER", " 128 128  0.00", "NONE    0", "meoh_flexible.z", false,
+     " NMOL = 128          EDGE =   33.3763   33.3763   33.3763", " ESDIOL="},
+    {"SoluteInWater", "TIP4P", " 200 216  0.00", "NONE    0", "", true,
+     " NMOL = 200          EDGE =   18.6000   18.6000   18.6000", " Solvent-Solute Energies"},
+};
+
+std::map<int, std::string> records(const StartCase& c) {
+  return {{1, std::string(c.solvent) + "    0.0000"},
+          {4, "BOXES          "},
+          {9, c.nmol},
+          {10, c.second},
+          {32, "    8.5000    8.5000  100.0000   0"}};
+}
+
+// A job of the case with every stored box it may need: 216 waters, 128 methanols, and
+// after 1991 lines of the second organic file the 128 argon centres.
+std::unique_ptr<Job> startJob(const StartCase& c) {
+  const std::string data = testData("input/data/");
+  auto job = std::make_unique<Job>(commandSection(records(c)),
+                                   c.solute ? Job::methanol() : readFile(data + "no_solute.z"));
   std::string argon;
   for (int k = 0; k < 1991; ++k) argon += "filler\n";
-  argon += storedBox(128, {{0, 0, 0}}, 4.0);
-  auto rec = [](const char* solvent, const char* nmol) {
-    return std::map<int, std::string>{{1, std::string(solvent) + "    0.0000"},
-                                      {4, "BOXES          "},
-                                      {9, nmol},
-                                      {32, "    8.5000    8.5000  100.0000   0"}};
-  };
-  std::map<int, std::string> two = rec("TIP4P", " 216 216  0.00");
-  two[10] = "CH3OH  10";
-  return {
-      {"TIP3P",
-       rec("TIP3P", " 200 216  0.00"),
-       {{"water.txt", water}},
-       false,
-       " NMOL = 200          EDGE =   18.6000   18.6000   18.6000",
-       "   16 Solvent molecules are to be deleted from the initial  216"},
-      {"TIP4P",
-       rec("TIP4P", " 216 216  0.00"),
-       {{"water.txt", water}},
-       false,
-       " NMOL = 216          EDGE =   18.6000   18.6000   18.6000",
-       " Molecule  216    Atoms: OW , HW , HW , M  ,"},
-      {"TIP5P",
-       rec("TIP5P", " 216 216  0.00"),
-       {{"water.txt", water}},
-       false,
-       " NMOL = 216          EDGE =   18.6000   18.6000   18.6000",
-       " Molecule  216    Atoms: O  , HW , HW , LP , LP ,"},
-      {"CH3OH",
-       rec("CH3OH", " 128 128  0.00"),
-       {{"org1.txt", meoh}},
-       false,
-       " NMOL = 128          EDGE =   24.0000   24.0000   24.0000",
-       "   CUTOFF E="},
-      {"TwoSolvents",
-       two,
-       {{"water.txt", water}, {"org1.txt", meoh}},
-       false,
-       " NMOL = 216          EDGE =   18.6000   18.6000   18.6000",
-       " Solvent 2 Atoms Used for Cutoff (ICUTAS):"},
-      {"RigidOther",
-       rec("OTHER", " 128 128  0.00"),
-       {{"org2.txt", argon}, {"szmat.txt", readFile(testData("input/data/meoh_rigid.z"))}},
-       false,
-       " NMOL = 128          EDGE =   33.3763   33.3763   33.3763",
-       " ESBNOL="},
-      {"FlexibleOther",
-       rec("OTHER", " 128 128  0.00"),
-       {{"org2.txt", argon}, {"szmat.txt", readFile(testData("input/data/meoh_flexible.z"))}},
-       false,
-       " NMOL = 128          EDGE =   33.3763   33.3763   33.3763",
-       " ESDIOL="},
-      {"SoluteInWater",
-       rec("TIP4P", " 200 216  0.00"),
-       {{"water.txt", water}},
-       true,
-       " NMOL = 200          EDGE =   18.6000   18.6000   18.6000",
-       " Solvent-Solute Energies"},
-  };
+  writeFile(job->file("water.txt"), storedBox(216, kWater, 3.1));
+  writeFile(job->file("org1.txt"), storedBox(128, kMethanol, 4.0));
+  writeFile(job->file("org2.txt"), argon + storedBox(128, {{0, 0, 0}}, 4.0));
+  if (*c.szmat) writeFile(job->file("szmat.txt"), readFile(data + c.szmat));
+  return job;
 }
 
 double oldE(const std::string& listing) {
@@ -155,11 +136,10 @@ double flexibleTotal(const std::string& listing) {
 
 TEST(SetUpProcess, NewSystemListedWrittenAndReadBack) {
   std::map<std::string, std::array<double, 2>> totals;  // OLD E, flexible-solvent energy
-  for (const StartCase& c : startCases()) {
+  for (const StartCase& c : kStartCases) {
     SCOPED_TRACE(c.name);
-    Job job(commandSection(c.records),
-            c.solute ? Job::methanol() : readFile(testData("input/data/no_solute.z")));
-    for (const auto& [name, text] : c.files) writeFile(job.file(name), text);
+    const std::unique_ptr<Job> jp = startJob(c);
+    const Job& job = *jp;
     RunResult r = job.run("100");
     const std::string first = job.listing();
     ASSERT_EQ(r.status, 255) << r.out << r.err;
@@ -172,7 +152,7 @@ TEST(SetUpProcess, NewSystemListedWrittenAndReadBack) {
     const std::string summary = readFile(job.file("sum.txt"));
     EXPECT_TRUE(contains(summary, " Results Summary: "));
     EXPECT_EQ(lineStarting(summary, " T(C) ="), lineStarting(first, " T(C) ="));
-    EXPECT_EQ(contains(summary, "  206 TIP4P      10 CH3OH"), c.records.count(10) == 1);
+    EXPECT_EQ(contains(summary, "  206 TIP4P      10 CH3OH"), c.second[0] == 'C');
     if (c.solute) {  // the molecules deleted are those of the highest energies
       double kept = -1e300, deleted = 1e300;
       for (const std::string& l : lines(first))
@@ -208,11 +188,10 @@ TEST(SetUpProcess, NewSystemListedWrittenAndReadBack) {
 // The NMOL/IB stop, a box file that ends early and an in-file with a wrong count: exit
 // status -1, and the in-file and the summary stay as they were.
 TEST(SetUpProcess, StopsAndInputErrorsLeaveTheFilesAlone) {
-  std::map<int, std::string> rec = startCases()[1].records;
-  rec[9] = " 200 216  0.00";
-  Job job(commandSection(rec), readFile(testData("input/data/no_solute.z")));
-  const std::string water = storedBox(216, kWater, 3.1);
-  writeFile(job.file("water.txt"), water);
+  std::map<int, std::string> rec = records(kStartCases[0]);
+  const std::unique_ptr<Job> jp = startJob(kStartCases[0]);
+  const Job& job = *jp;
+  const std::string water = readFile(job.file("water.txt"));
   ASSERT_EQ(job.run("100").status, 255);
   const std::string infile = readFile(job.file("in.txt")), summary = readFile(job.file("sum.txt"));
   auto unchanged = [&] {

@@ -19,8 +19,10 @@ import refcheck  # noqa: E402
 
 np = refcheck.need("numpy", "numpy")
 
+
 def command_section(src, rcut, dielrf):
-    lines = open(os.path.join(src, "tests", "support", "data", "command_section.txt")).read().split("\n")
+    path = os.path.join(src, "tests", "support", "data", "command_section.txt")
+    lines = open(path).read().split("\n")
     records = {1: "TIP4P    0.0000", 4: "BOXES          ", 9: " 216 216  0.00",
                32: "%10.4f%10.4f  100.0000   0" % (rcut, rcut),
                34: "    1.0000    2.0000    2.0000%10.4f" % dielrf}
@@ -50,16 +52,14 @@ def main():
     with refcheck.workdir() as work:
         with open(os.path.join(work, "water.txt"), "w") as f:
             f.write(stored_box(mols, 10.5))
-        for name in ("org1.txt", "org2.txt"):
-            open(os.path.join(work, name), "w").close()
         for rcut, dielrf in ((8.5, 1.0), (9.0, 78.5)):
             with open(os.path.join(ff, "opls-aa.par")) as f, \
                     open(os.path.join(work, "par.txt"), "w") as p:
                 p.write(command_section(src, rcut, dielrf) + f.read())
-            cmd = [veka, "100", "0", "0.0", "0.0", "0.0"]
-            files = {"-ot": "out.txt", "-zm": os.path.join(here, "data", "no_solute.z"), "-pa": "par.txt", "-wa": "water.txt",
-                     "-o1": "org1.txt", "-o2": "org2.txt", "-in": "in.txt",
+            files = {"-ot": "out.txt", "-in": "in.txt", "-pa": "par.txt", "-wa": "water.txt",
+                     "-zm": os.path.join(here, "data", "no_solute.z"),
                      "-ba": os.path.join(ff, "opls-aa-bonded.par")}
+            cmd = [veka, "100", "0", "0.0", "0.0", "0.0"]
             for opt in ("-ot", "-in", "-up", "-sv", "-av", "-zm", "-pa", "-wa", "-o1", "-o2",
                         "-pl", "-su", "-ba", "-sz"):
                 cmd += [opt, files.get(opt, "/dev/null")]
