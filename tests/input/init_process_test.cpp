@@ -124,8 +124,6 @@ std::vector<double> geometry(const std::string& listing) {
   return v;
 }
 
-const std::string kNotBuilt = "is not available in this build of VEKA - Aborted\n";
-
 // The internal energy of the solvent of its own file: the bond, angle, dihedral and
 // nonbonded terms listed.
 double flexibleTotal(const std::string& listing) {
@@ -143,14 +141,11 @@ TEST(SetUpProcess, NewSystemListedWrittenAndReadBack) {
     RunResult r = job.run("100");
     const std::string first = job.listing();
     ASSERT_EQ(r.status, 255) << r.out << r.err;
-    ASSERT_EQ(r.err.substr(r.err.size() - std::min(r.err.size(), kNotBuilt.size())), kNotBuilt)
-        << r.err;
+    ASSERT_TRUE(contains(r.err, "is not available in this build of VEKA")) << r.err;
     EXPECT_EQ(lineStarting(first, " NMOL =").rfind(c.nmolLine, 0), 0u)
         << lineStarting(first, " NMOL =");
     EXPECT_TRUE(contains(first, c.expect));
-    EXPECT_TRUE(contains(first, " Initial Random Number ="));
     const std::string summary = readFile(job.file("sum.txt"));
-    EXPECT_TRUE(contains(summary, " Results Summary: "));
     EXPECT_EQ(lineStarting(summary, " T(C) ="), lineStarting(first, " T(C) ="));
     EXPECT_EQ(contains(summary, "  206 TIP4P      10 CH3OH"), c.second[0] == 'C');
     if (c.solute) {  // the molecules deleted are those of the highest energies
@@ -167,7 +162,6 @@ TEST(SetUpProcess, NewSystemListedWrittenAndReadBack) {
     totals[c.name] = {e, flexibleTotal(first)};
     EXPECT_NE(e, 0.0);
     const std::string infile = readFile(job.file("in.txt"));
-    EXPECT_EQ(infile.substr(0, 5), lineStarting(first, " NMOL =").substr(7, 4).insert(0, " "));
 
     r = job.run("000");
     const std::string again = job.listing();
