@@ -6,6 +6,7 @@
 #include "energy/gasphase.hpp"
 #include "energy/solution.hpp"
 #include "energy/xxpot.hpp"
+#include "molecule/solvent_zmat.hpp"
 
 namespace veka {
 
@@ -35,6 +36,24 @@ void soluteSolventEnergies(State& s) {
   }
 }
 
+// The internal energy of every molecule of the solvent of its own Z-matrix file into the
+// trial terms ESBNNE, ESANNE, ESDINE, ESNBNE; returns their total.
+double flexibleSolventEnergy(State& s) {
+  Flexe& f = s.flexe;
+  f.ESBNNE = f.ESANNE = f.ESDINE = f.ESNBNE = 0.0;
+  if (s.sol.flexible == 0) return 0.0;
+  for (int n = 1; n <= s.coord.NMOL; ++n) {
+    if (solventOf(s, n) != s.sol.flexible) continue;
+    SolventIntra t;
+    solventIntraEnergy(s, n, t);
+    f.ESBNNE += t.bond;
+    f.ESANNE += t.angle;
+    f.ESDINE += t.dihedral;
+    f.ESNBNE += t.nonbonded;
+  }
+  return f.ESBNNE + f.ESANNE + f.ESDINE + f.ESNBNE;
+}
+
 }  // namespace
 
 void enmtx(State& s) {
@@ -46,10 +65,14 @@ void enmtx(State& s) {
   xxpot(s);
   polpot(s);
   en.ECUT = ecut(s);
-  // The internal energy of flexible solvent molecules (stretch, bend, torsion and
-  // nonbonded terms of the solvent read from the solvent Z-matrix file) is added here
-  // once that solvent provides it.
-  en.ENEW = en.ESSNEW + en.ESONE[0] + en.EXXNEW[0] + intra + en.EPONEW[0] + en.ECUT;
+  const double flex = flexibleSolventEnergy(s);
+  en.ENEW = en.ESSNEW + en.ESONE[0] + en.EXXNEW[0] + intra + en.EPONEW[0] + en.ECUT + flex;
+  Flexe& f = s.flexe;
+  f.ESBNOL = f.ESBNNE;
+  f.ESANOL = f.ESANNE;
+  f.ESDIOL = f.ESDINE;
+  f.ESNBOL = f.ESNBNE;
+  f.ESTOT = flex;
   acceptSoluteEnergies(s);
   en.ESSOLD = en.ESSNEW;
   en.ESOLD = en.ESONE;

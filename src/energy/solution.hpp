@@ -127,8 +127,9 @@ PerState solventSoluteEnergy(const State& s, int n, SxParts* parts = nullptr);
 
 // The full energy of the current configuration: every solvent pair into the stored pair
 // energies (ESSNEW), every molecule's solute-solvent energies into the per-molecule arrays
-// (ESONE, ESXCNE, ESXLNE), EXX, the intrasolute energy, polarisation and ECUT; ENEW is
-// their total and every trial value is copied to the current one (EOLD = ENEW).
+// (ESONE, ESXCNE, ESXLNE), EXX, the intrasolute energy, polarisation, ECUT and the internal
+// energy of the molecules of a solvent of its own Z-matrix file (flexe); ENEW is their
+// total and every trial value is copied to the current one (EOLD = ENEW).
 void enmtx(State& s);
 
 }  // namespace veka

@@ -32,7 +32,7 @@ bool isWater(int code) {
 }
 
 [[noreturn]] void unavailableSize(State& s) {
-  stop(s.io, "UNAVAILABLE BOX SIZE REQUESTED IN ZSTART - ABORTED");
+  stop(s.io, "UNAVAILABLE BOX SIZE REQUESTED IN ZSTART - ABORTED", Console::Stdout);
 }
 
 int organicIndex(State& s, int code, int size) {
@@ -150,7 +150,8 @@ std::array<double, 3> autoHalfEdges(const State& s) {
 }
 
 [[noreturn]] void tooManyMolecules(State& s) {
-  stop(s.io, "** MAX # OF SOLVENT MOLECULES EXCEEDED IN BIGBOX **\nMXS =" + fmt::formatI(MXS, 6));
+  stop(s.io, "** MAX # OF SOLVENT MOLECULES EXCEEDED IN BIGBOX **\nMXS =" + fmt::formatI(MXS, 6),
+       Console::Stdout);
 }
 
 // Replicas of the stored box that an automatic box may take; a box that needs more would
@@ -231,7 +232,8 @@ std::array<double, 3> centre(StoredBox& b, int i, int sites) {
 
 void placeSecondSolvent(State& s, StoredBox& b, std::vector<int>& kind) {
   if (s.sol.NMOL2 <= 0 || s.sol.code(2) == 0 || s.sol.code(2) == kSolventNone) return;
-  if (s.sol.NMOL2 > NLIM2) stop(s.io, "TOO MANY SOLVENT 2 MOLECULES - UP NLIM2 & RECOMPILE");
+  if (s.sol.NMOL2 > NLIM2)
+    stop(s.io, "TOO MANY SOLVENT 2 MOLECULES - UP NLIM2 & RECOMPILE", Console::Stdout);
   StoredBox t = secondSolventTemplates(s);
   const int sites2 = std::min(t.sites, MXSAT);
   if (sites2 > b.sites) {  // room for the larger molecules

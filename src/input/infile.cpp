@@ -332,13 +332,15 @@ void checkCounts(State& s, const Header& h, InfileUse use, const Unit& u) {
 // The stops of the header, after its counts have been checked.
 void checkHeader(State& s, const Header& h, InfileUse use, bool zeroCounters) {
   if (h.rdf1 > MAXRDF1 || h.rdf2 > MAXRDF2)
-    stop(s.io, "*** Incompatability in No. of RDFs in INIT ***");
+    stop(s.io, "*** Incompatability in No. of RDFs in INIT ***", Console::Stdout);
   if (use == InfileUse::Continue && !zeroCounters && s.config.MXCON > 0 &&
       h.naccpt / s.config.MXCON >= MR)
-    stop(s.io, "*** INCREASE MR IN OUTAVE AND INIT & RECOMPILE ***");
+    stop(s.io, "*** INCREASE MR IN OUTAVE AND INIT & RECOMPILE ***", Console::Stdout);
   if (use == InfileUse::Solvent && h.nmol < s.coord.NMOL)
-    stop(s.io, "The number of requested solvent molecules, NMOL =" + fmt::formatI(s.coord.NMOL, 5) +
-                   " is greater than the number in the in-file, IB =" + fmt::formatI(h.nmol, 5));
+    stop(s.io,
+         "The number of requested solvent molecules, NMOL =" + fmt::formatI(s.coord.NMOL, 5) +
+             " is greater than the number in the in-file, IB =" + fmt::formatI(h.nmol, 5),
+         Console::Stdout);
 }
 
 void takeHeader(State& s, const Header& h, InfileUse use, bool zeroCounters) {

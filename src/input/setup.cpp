@@ -15,8 +15,6 @@
 
 namespace veka {
 
-namespace {
-
 void listMolecularWeights(State& s) {
   const Zmat& z = s.zmat;
   for (int m = 1; m <= z.NSOLUT; ++m) {
@@ -61,8 +59,6 @@ void listMoments(State& s) {
     s.io.list(r.str());
   }
 }
-
-}  // namespace
 
 void buildCutoffLists(State& s) {
   Cutoff& c = s.cutoff;

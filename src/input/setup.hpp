@@ -11,6 +11,14 @@ namespace veka {
 // list; 1 and types above 5 stop the run (the message on the listing and standard output).
 void buildCutoffLists(State& s);
 
+// "Total Mol. Wt. of Reference Solute =" and "Mol. Wt. of Solute" n " =" for each further
+// solute (atomic weights of the real atoms).
+void listMolecularWeights(State& s);
+
+// "Dipole Moment" (debye) and " Quadrupole Moment:" (XX XY XZ YY YZ ZZ, D-A) of each
+// solute state (the reference state alone with the no-perturbation flag).
+void listMoments(State& s);
+
 // Stops with a clear message when the command section asks for a treatment this build
 // does not provide: semi-empirical QM solutes, the GB/SA continuum model, Ewald sums.
 void refuseUnbuiltModels(State& s);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "input/command.hpp"
+#include "input/init.hpp"
 #include "input/setup.hpp"
 #include "normalmodes/calfreq.hpp"
 #include "optimize/driver.hpp"
@@ -21,6 +22,8 @@ void setupSystem(State& s) {
   refuseUnbuiltModels(s);
   if (s.control.runMode >= 2 && s.control.runMode <= 7)
     setupGasPhase(s);
+  else if (s.control.runMode == 0 || s.control.runMode == 1)
+    initialiseSimulation(s);
   else
     buildCutoffLists(s);
 }

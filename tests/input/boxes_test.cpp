@@ -119,9 +119,9 @@ TEST(StoredBoxes, FileAndLinesOfEverySolventAndSize) {
   EXPECT_EQ(chooseBox(f.s, 3, 192).skip, 0);
   for (auto [code, size] : std::vector<std::pair<int, int>>{
            {3, 216}, {3, 125}, {5, 192}, {2, 128}, {2, 192}, {10, 100}, {1, 0}}) {
-    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
     EXPECT_THROW(chooseBox(f.s, code, size), Stop);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
               " UNAVAILABLE BOX SIZE REQUESTED IN ZSTART - ABORTED\n");
   }
 }
@@ -267,9 +267,9 @@ TEST(StoredBoxes, AutomaticBoxAroundTheSolute) {
   g.solvent(2, 216, 9999);
   g.s.zmat = zm;
   g.s.solcor.xyz[0] = x;
-  testing::internal::CaptureStderr();
+  testing::internal::CaptureStdout();
   EXPECT_THROW(placeSolvent(g.s), Stop);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
             " ** MAX # OF SOLVENT MOLECULES EXCEEDED IN BIGBOX **\n MXS =  2500\n");
 }
 
@@ -303,9 +303,9 @@ TEST(StoredBoxes, SecondSolventReplacesMoleculesChosenAtRandom) {
   }
   f.s.sol.NMOL2 = 501;
   f.s.coord.NMOL = 216;
-  testing::internal::CaptureStderr();
+  testing::internal::CaptureStdout();
   EXPECT_THROW(placeSolvent(f.s), Stop);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
             " TOO MANY SOLVENT 2 MOLECULES - UP NLIM2 & RECOMPILE\n");
 }
 

@@ -164,9 +164,9 @@ TEST(Infile, Stops) {
     std::string text = infileText(*s);
     if (!c.from.empty()) text.replace(text.find(c.from), c.from.size(), c.to);
     s->coord.NMOL = c.requested;
-    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
     EXPECT_THROW(readText(*s, text, c.use), Stop) << c.message;
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), " " + c.message + "\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), " " + c.message + "\n");
   }
   auto s = system();
   std::string text = infileText(*s);
