@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "energy/solution.hpp"
 #include "format/format.hpp"
 #include "input/infile.hpp"
 #include "results/blockstats.hpp"
 #include "results/history.hpp"
 #include "results/singlepoint.hpp"
+#include "results/statelist.hpp"
 
 namespace veka {
 
@@ -201,9 +203,10 @@ void freeEnergyLines(State& s, Unit& u, const Results& r) {
   }
 }
 
+// The summary file after its "Results Summary:" section; completed by renaming it into
+// place.
 void summary(State& s, const Results& r) {
   Unit& u = s.io.summary;
-  openReplacement(s, u);
   thermodynamicTables(s, u, r);
   static const fmt::Format kAve1("1X,'Total Energy =',F11.4,3X,'Inter Cp =',F11.4"),
       kAve2("1X,'Alpha(1/deg*e-5)=',F11.4,3X,'Kappa(1/atm*e-6)=',F11.4,3X,'Volume=',F11.1"),
@@ -253,6 +256,8 @@ void outave(State& s) {
   }
   const Results r = gather(s);
   writeHistory(s, r.blocks);
+  openReplacement(s, s.io.summary);
+  listState(s, ecut(s));
   thermodynamicTables(s, s.io.output, r);
   if (s.zmat.NSATM > 0 && !s.zmat.noSolute) energyComponents(s, r);
   distributions(s, r);
