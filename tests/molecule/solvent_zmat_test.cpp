@@ -225,6 +225,8 @@ TEST(SolventZmatrix, EveryStop) {
       {[](SolventText& t) { t.addBonds = {"   1   9"}; },
        " *** Atom Number     9 Out of Range in Additional Bonds, Record    12 - Killed in "
        "REDZMS ***"},
+      {[](SolventText& t) { t.atoms[4].replace(9, 4, " 805"); },  // not in the local table
+       " No Entry in Solvent Z-matrix for Atom Type  805"},
       {[](SolventText& t) { t.atoms[3].replace(51, 4, "   4"); },
        " *** Invalid Z-matrix Connection for Atom     4 - Killed in REDZMS ***"},
   };

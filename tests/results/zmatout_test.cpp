@@ -1,6 +1,8 @@
 // The Z-matrix writer: what it writes reads back as the same solutes.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 
 #include "energy/gasphase.hpp"
@@ -54,10 +56,8 @@ void expectSameSolutes(const State& a, const State& b) {
                   b.potpar.QI[static_cast<std::size_t>(s)](i), 1e-12);
   }
   EXPECT_LT(test::rmsd(za.NSATM, a.solcor.xyz[0], b.solcor.xyz[0]), 1e-5);
-  EXPECT_EQ(a.bndcom.NBND, b.bndcom.NBND);
-  EXPECT_EQ(a.angcom.NANG, b.angcom.NANG);
-  EXPECT_EQ(a.dihcom.NDIH, b.dihcom.NDIH);
-  EXPECT_EQ(a.covnbr.NBONDS, b.covnbr.NBONDS);
+  EXPECT_EQ(std::tuple(a.bndcom.NBND, a.angcom.NANG, a.dihcom.NDIH, a.covnbr.NBONDS),
+            std::tuple(b.bndcom.NBND, b.angcom.NANG, b.dihcom.NDIH, b.covnbr.NBONDS));
 }
 
 TEST(Writzm, EveryStyleReadsBackAsTheSameSolutes) {
@@ -130,12 +130,11 @@ TEST(Writzm, FullmNamesAndResidues) {
   WriterJob job(resultsData("dodecane.z"), style("FULLM"));
   writzm(job.s, job.s.io.summary, 0.0);
   const std::vector<std::string> out = lines(job.summary());
-  EXPECT_EQ(out[1].substr(5, 3), "C00");
-  EXPECT_EQ(out[12].substr(5, 3), "C0B");  // 12th carbon: count 11
-  EXPECT_EQ(out[13].substr(5, 3), "H0C");
-  EXPECT_EQ(out[36].substr(5, 3), "H10");  // 36th atom: count 35
-  EXPECT_EQ(out[38].substr(5, 3), "H12");
-  EXPECT_EQ(out[1].substr(68), "UNK    1");
+  // 12th carbon: count 11
+  // 36th atom: count 35
+  EXPECT_EQ(std::tuple(out[1].substr(5, 3), out[12].substr(5, 3), out[13].substr(5, 3),
+                       out[36].substr(5, 3), out[38].substr(5, 3), out[1].substr(68)),
+            std::tuple("C00", "C0B", "H0C", "H10", "H12", "UNK    1"));
 
   // Dummy atoms are "DUM" and do not count; a two-letter symbol keeps both letters.
   job.s.zmat.ITYPE(2) = -1;
