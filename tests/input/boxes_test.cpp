@@ -3,6 +3,8 @@
 // solvent) and the stops. The tests write the boxes they need in the stored layout.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -96,10 +98,8 @@ TEST(StoredBoxes, FileAndLinesOfEverySolventAndSize) {
   for (int code : {1, 2, 13})
     for (int k = 0; k < 7; ++k) {
       const BoxSource b = chooseBox(f.s, code, waterSizes[k]);
-      EXPECT_EQ(b.unit, &f.s.io.waterfile);
-      EXPECT_EQ(b.skip, waterLines[k]);
-      EXPECT_EQ(b.storedSites, 4);
-      EXPECT_EQ(b.readSites, code == 2 ? 4 : 3);
+      EXPECT_EQ(std::tuple(b.unit, b.skip, b.storedSites, b.readSites),
+                std::tuple(&f.s.io.waterfile, waterLines[k], 4, code == 2 ? 4 : 3));
     }
   // Organic codes 3..12 (11: CCL4, 20: the argon box) at sizes 128, 267, 400.
   const int lines[11][3] = {{0, 193, 595},      {1196, 1389, 1791}, {2392, 2581, 2983},
@@ -131,10 +131,8 @@ TEST(StoredBoxes, Tip4pReadsTheThirdWaterBoxAllFourSites) {
   f.solvent(2, 4, 267, 267);
   placeSolvent(f.s);
   const Coord& c = f.s.coord;
-  EXPECT_EQ(c.NMOL, 7);
-  EXPECT_EQ(f.s.slvbox.requested, 267);
-  EXPECT_EQ(c.EDGE(3), 13.0);
-  EXPECT_EQ(c.HALF(1), 6.5);
+  EXPECT_EQ(std::tuple(c.NMOL, f.s.slvbox.requested, c.EDGE(3), c.HALF(1)),
+            std::tuple(7, 267, 13.0, 6.5));
   for (int i = 1; i <= 7; ++i) {
     EXPECT_EQ(c.solvent(i), 1);
     for (int k = 1; k <= 4; ++k) {

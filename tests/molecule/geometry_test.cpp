@@ -2,6 +2,8 @@
 // reorientation.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -66,9 +68,9 @@ TEST(Makmol, FirstThreeAtomsFollowTheirFixedFrame) {
   c->ang = {0, 0, kPi};
   // Atom 2 on +x; atom 3 bonded to atom 2 with a straight angle lies beyond it.
   makmol(*out, c->view(3));
-  EXPECT_EQ(out->x(4000), 0.0);
-  EXPECT_EQ(out->x(1) + out->y(1) + out->z(1) + out->y(2) + out->z(2), 0.0);
-  EXPECT_EQ(out->x(2), 1.5);
+  EXPECT_EQ(std::tuple(out->x(4000), out->x(1) + out->y(1) + out->z(1) + out->y(2) + out->z(2),
+                       out->x(2)),
+            std::tuple(0.0, 0.0, 1.5));
   EXPECT_NEAR(out->x(3), 2.7, 1e-15);
   EXPECT_NEAR(out->y(3), 0.0, 1e-15);
   // Bonded to atom 1 at 90 degrees: on the y axis.

@@ -219,9 +219,8 @@ TEST(ParamsQm, HydrogensOnPolarAtomsLoseTheirLennardJonesTerms) {
     f.s.qm.chargesOnly = chargesOnly;
     zeroQmHydrogens(f.s);
     const Potpar& p = f.s.potpar;
-    EXPECT_EQ(p.A(p.slot[0](3)), 0.0);
-    EXPECT_EQ(p.C(p.slot[0](3)), 0.0);
-    EXPECT_EQ(p.A(p.slot[2](3)) == 0.0, !chargesOnly);
+    EXPECT_EQ(std::tuple(p.A(p.slot[0](3)), p.C(p.slot[0](3)), p.A(p.slot[2](3)) == 0.0),
+              std::tuple(0.0, 0.0, !chargesOnly));
     EXPECT_GT(p.A(p.slot[0](4)), 0.0);
     EXPECT_GT(p.A(p.slot[0](2)), 0.0);
   }
@@ -233,15 +232,10 @@ TEST(ParamsTables, LookupsTheirMissesAndTheAtomicNumberStop) {
   EXPECT_EQ(ambsyn(io, "CZ"), "C:");
   EXPECT_EQ(ambsyn(io, "ZZ"), "  ");
   EXPECT_DOUBLE_EQ(rambxy(io, "LP"), -0.3);  // both entries of "LP" count
-  EXPECT_EQ(rambxy(io, "ZZ"), 0.0);
-  EXPECT_EQ(elneg(io, 53), 2.65);
-  EXPECT_EQ(elneg(io, 54), 0.0);
-  EXPECT_EQ(polarz("C$"), 1.0);
-  EXPECT_EQ(polarz("HC"), 0.0);
-  EXPECT_EQ(ichara(io, "XI"), 4);
-  EXPECT_EQ(ichara(io, "ZZ"), 1);
-  EXPECT_EQ(solventSiteType(13, 5), 99);
-  EXPECT_EQ(solventSiteName(9, 3), "CH2");
+  EXPECT_EQ(
+      std::tuple(rambxy(io, "ZZ"), elneg(io, 53), elneg(io, 54), polarz("C$"), polarz("HC"),
+                 ichara(io, "XI"), ichara(io, "ZZ"), solventSiteType(13, 5), solventSiteName(9, 3)),
+      std::tuple(0.0, 2.65, 0.0, 1.0, 0.0, 4, 1, 99, "CH2"));
   const std::string out = f.listing();
   for (const char* text :
        {" COULD NOT FIND SYNONYM FOR AMBER TYPE ZZ\n", " UNRECOGNIZED ATOM TYPE IN RAMBXY: ZZ\n",

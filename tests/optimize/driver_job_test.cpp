@@ -3,6 +3,8 @@
 // analysis that may follow.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -86,17 +88,15 @@ TEST(OptimiserJob, RefusalsEndTheJobAfterTheirMessage) {
                 {{8, "  1  1  2    1.0000  500.0000"}, {35, "PDB     1     0.0000     0.0000"}}),
         c.solute);
     const RunResult r = job.run(c.args[0], c.args[1], c.args[2], c.args[3], c.args[4]);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(std::tuple(r.status, r.out, r.err), std::tuple(0, "", ""));
     const std::vector<std::string> l = lines(job.listing());
     ASSERT_GT(l.size(), c.message.size());
     EXPECT_EQ(
         std::vector<std::string>(l.end() - 1 - static_cast<long>(c.message.size()), l.end() - 1),
         c.message);
-    EXPECT_EQ(l.back().substr(0, 22), "total CPU time(sec)  =");
-    EXPECT_EQ(readFile(job.file("sum.txt")), "");
-    EXPECT_EQ(readFile(job.file("plt.txt")), "");
+    EXPECT_EQ(std::tuple(l.back().substr(0, 22), readFile(job.file("sum.txt")),
+                         readFile(job.file("plt.txt"))),
+              std::tuple("total CPU time(sec)  =", "", ""));
   }
 }
 

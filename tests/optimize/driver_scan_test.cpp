@@ -4,6 +4,8 @@
 // harmonic terms alone.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -32,9 +34,9 @@ TEST(DriverScan, SettingsFromTheCommandLine) {
   EXPECT_EQ(scanSettings(7.0, 0.0, 0.0).steps, 52);  // int(360 / 7) + 1
   EXPECT_EQ(scanSettings(15.0, 3.0, 4.7).steps, 4);
   // At most 181 steps, at least one.
-  EXPECT_EQ(scanSettings(10.0, 3.0, 500.0).steps, 181);
-  EXPECT_EQ(scanSettings(0.5, 0.0, 0.0).steps, 181);
-  EXPECT_EQ(scanSettings(0.1, 1.0, -3.0).steps, 1);
+  EXPECT_EQ(std::tuple(scanSettings(10.0, 3.0, 500.0).steps, scanSettings(0.5, 0.0, 0.0).steps,
+                       scanSettings(0.1, 1.0, -3.0).steps),
+            std::tuple(181, 181, 1));
   // Bond in A, angle in degrees (radians out); other types refused.
   EXPECT_DOUBLE_EQ(scanSettings(0.05, 1.5, 12.0).step, 0.05);
   const ScanSettings a = scanSettings(2.0, 2.0, 6.0);

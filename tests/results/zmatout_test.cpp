@@ -139,10 +139,9 @@ TEST(Writzm, FullmNamesAndResidues) {
   // Dummy atoms are "DUM" and do not count; a two-letter symbol keeps both letters.
   job.s.zmat.ITYPE(2) = -1;
   job.s.potpar.NATI(3) = 17;
-  EXPECT_EQ(fullmName(job.s, 2, 1), "DUM");
-  EXPECT_EQ(fullmName(job.s, 3, 1), "Cl1");
-  EXPECT_EQ(fullmName(job.s, 3, 36), "Cl1");
-  EXPECT_EQ(fullmName(job.s, 4, 36), "C11");
+  EXPECT_EQ(std::tuple(fullmName(job.s, 2, 1), fullmName(job.s, 3, 1), fullmName(job.s, 3, 36),
+                       fullmName(job.s, 4, 36)),
+            std::tuple("DUM", "Cl1", "Cl1", "C11"));
 }
 
 // Methanol with locally defined types; `types` replaces 157, 154, 155, 156 in turn.
