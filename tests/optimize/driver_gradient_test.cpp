@@ -183,6 +183,17 @@ std::vector<double> centralGradient(State& s, std::vector<double>& x, double ste
   return g;
 }
 
+// The derivative of the energy function in variable k by a central difference of +-1e-5.
+double centralDifference(State& s, std::vector<double>& x, std::size_t k) {
+  const double h = 1e-5, v = x[k];
+  x[k] = v + h;
+  const double ep = energyAt(s, x.data());
+  x[k] = v - h;
+  const double em = energyAt(s, x.data());
+  x[k] = v;
+  return (ep - em) / (2.0 * h);
+}
+
 // Fine central differences of the energy function in the variables (step 1e-5, whose
 // own error is far below the tolerances) against the optimiser's gradient. With the
 // optimiser's own displacements of +-0.01 the two differ by the central difference's
@@ -200,13 +211,7 @@ void expectGradientMatches(const std::string& file, unsigned seed) {
   gradientAt(s, x.data(), g.data());  // the optimiser's gradient, displacements of +-0.01
   double largest = 0.0;
   for (std::size_t k = 0; k < x.size(); ++k) {
-    const double h = 1e-5, v = x[k];
-    x[k] = v + h;
-    const double ep = energyAt(s, x.data());
-    x[k] = v - h;
-    const double em = energyAt(s, x.data());
-    x[k] = v;
-    ref[k] = (ep - em) / (2.0 * h);
+    ref[k] = centralDifference(s, x, k);
     largest = std::max(largest, std::fabs(ref[k]));
   }
   auto worst = [&](const std::vector<double>& gr) {
@@ -281,13 +286,7 @@ TEST(DriverGradient, AnglesBeyond180DegreesAreTheGeometryTheyPlace) {
   // check: the angle beyond 180 degrees must give the derivative of the energy there.
   const std::vector<double> g = centralGradient(s, x, 0.1 * kGradStep);
   const std::size_t m = static_cast<std::size_t>(ka - 1);  // every variable is active
-  const double h = 1e-5, v = x[m];
-  x[m] = v + h;
-  const double ep = energyAt(s, x.data());
-  x[m] = v - h;
-  const double em = energyAt(s, x.data());
-  x[m] = v;
-  EXPECT_NEAR(g[m], (ep - em) / (2.0 * h), 1e-5 * (1.0 + std::fabs(g[m])));
+  EXPECT_NEAR(g[m], centralDifference(s, x, m), 1e-5 * (1.0 + std::fabs(g[m])));
   foldAngles(s);
   EXPECT_GE(o.x(ka), 0.0);
   EXPECT_LE(o.x(ka), 0.5 * kTwoPi);
