@@ -229,17 +229,7 @@ TEST(Writzm, DumpFollowsAnInputThatEndsInsideTheLastSection) {
 }
 
 TEST(Writzm, SolutesReadFromPdbGetClosingSections) {
-  const std::string pdb =
-      "COMPND    ACETONITRILE\n"
-      "ATOM      1  C1  UNK     1       0.000   0.000   0.000\n"
-      "ATOM      2  C2  UNK     1       1.462   0.000   0.000\n"
-      "ATOM      3  N1  UNK     1       2.622   0.000   0.000\n"
-      "ATOM      4  H1  UNK     1      -0.389   0.564   0.853\n"
-      "ATOM      5  H2  UNK     1      -0.389   0.456  -0.915\n"
-      "ATOM      6  H3  UNK     1      -0.389  -1.021   0.062\n"
-      "END\n"
-      "755754753759759759\n";
-  WriterJob job(pdb, WriterJob::Bare{});
+  WriterJob job(resultsData("acetonitrile.pdb"), WriterJob::Bare{});
   job.s.control.runMode = 1;
   job.s.control.soluteFormat = kPdb;
   readSolutes(job.s, 2);
