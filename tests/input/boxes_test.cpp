@@ -15,8 +15,7 @@
 
 #include "input/boxes.hpp"
 #include "montecarlo/random.hpp"
-#include "support/run.hpp"
-#include "support/stop.hpp"
+#include "support/run_state.hpp"
 
 namespace veka::test {
 namespace {
@@ -73,21 +72,13 @@ std::string filler(int lines) {
   return t;
 }
 
-struct Boxes {
-  TempDir dir;
-  std::unique_ptr<State> st = std::make_unique<State>();
-  State& s = *st;
-  Boxes() { s.io.output.open(dir.file("out"), OpenStatus::Unknown); }
+struct Boxes : RunState {
   void file(Unit& u, const std::string& name, const std::string& text) {
     writeFile(dir.file(name), text);
     ASSERT_EQ(u.open(dir.file(name), OpenStatus::Old), 0);
   }
   void solvent(int code, int sites, int size, int nmol) {
     s.sol.code(1) = code, s.sol.nsites(1) = sites, s.sol.boxSize = size, s.coord.NMOL = nmol;
-  }
-  template <class F>
-  std::string stop(F&& f) {
-    return stopMessage([&] { return readFile(dir.file("out")); }, f);
   }
 };
 
