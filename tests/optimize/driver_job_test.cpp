@@ -36,17 +36,17 @@ TEST(OptimiserJob, RefusalsEndTheJobAfterTheirMessage) {
   struct Case {
     const char* method;
     double ftol;
-    std::string solute;
-    std::vector<std::string> args;     // job code, MXCON, RC0, RC1, RC2
+    std::string solute, args;          // args: job code, MXCON, RC0, RC1, RC2
     std::vector<std::string> message;  // the listing's last lines before the CPU time
   };
   std::string outside = Job::methanol();  // a dihedral of -400 degrees: below -2 pi
   outside.replace(outside.find("  -60.000000"), 12, " -400.000000");
-  const std::vector<std::string> opt{"200", "50", "0.0", "0.0", "0.0"};
+  const std::string opt = "200 50 0.0 0.0 0.0", water = optData("water.z");
   const std::string revise = " !!!!!!  STOP THE JOB AND REVISE THE ZMATRIX. !!!!!!";
   const std::string bounds = " ERROR: The starting value is outside the bounds.";
+  const std::string criterion = " Convergence Criterion          =  0.1000E-02";
   const std::vector<Case> cases = {
-      {"BFGS ", 10.0, optData("water.z"), opt, {" FTOL is too large.   10.000000000000000     "}},
+      {"BFGS ", 10.0, water, opt, {" FTOL is too large.   10.000000000000000     "}},
       {"BFGS ",
        0.001,
        optData("c51.z"),
@@ -65,21 +65,17 @@ TEST(OptimiserJob, RefusalsEndTheJobAfterTheirMessage) {
        {" WARNING: INVALID VALUE OF VARIABLE BOND      2        0.0050", revise}},
       {"BFGS ",
        0.001,
-       optData("water.z"),
-       {"300", "2", "0.01", "5.0", "3.0"},
+       water,
+       "300 2 0.01 5.0 3.0",
        {" INVALID SCAN TYPE (RC1 =   5.0000000000000000      ): 1 BOND, 2 ANGLE, 0 OR 3 "
         "DIHEDRAL."}},
       {"BFGS ",
        0.001,
-       optData("water.z"),
-       {"300", "1", "0.01", "1.0", "3.0"},
+       water,
+       "300 1 0.01 1.0 3.0",
        {" ATOM           1 HAS NO VARIABLEBONDTO SCAN."}},
-      {"SIMAN", 0.001, outside, opt, {" Convergence Criterion          =  0.1000E-02", bounds}},
-      {"SIMAN",
-       0.001,
-       outside,
-       {"300", "2", "0.01", "1.0", "3.0"},
-       {" Convergence Criterion          =  0.1000E-02", bounds}},
+      {"SIMAN", 0.001, outside, opt, {criterion, bounds}},
+      {"SIMAN", 0.001, outside, "300 2 0.01 1.0 3.0", {criterion, bounds}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message.back());
@@ -87,7 +83,10 @@ TEST(OptimiserJob, RefusalsEndTheJobAfterTheirMessage) {
         section(c.method, c.ftol,
                 {{8, "  1  1  2    1.0000  500.0000"}, {35, "PDB     1     0.0000     0.0000"}}),
         c.solute);
-    const RunResult r = job.run(c.args[0], c.args[1], c.args[2], c.args[3], c.args[4]);
+    std::istringstream in(c.args);
+    std::string a[5];
+    for (std::string& w : a) in >> w;
+    const RunResult r = job.run(a[0], a[1], a[2], a[3], a[4]);
     EXPECT_EQ(std::tuple(r.status, r.out, r.err), std::tuple(0, "", ""));
     const std::vector<std::string> l = lines(job.listing());
     ASSERT_GT(l.size(), c.message.size());
