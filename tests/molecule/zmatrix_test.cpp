@@ -191,7 +191,9 @@ TEST(ZmatrixFile, EverySectionPopulated) {
   EXPECT_EQ(z.excl(2), (std::array<int, 4>{2, 2, 12, 14}));
   const std::string listing = f->listing();
   EXPECT_NE(listing.find(" Will Attempt 120.0 deg Flips during MC."), std::string::npos);
-  EXPECT_NE(listing.find("        1    9999    0.5000    1.0000    2.0000    3.0000"),
+  EXPECT_NE(listing.find("   Atom 1  Atom 2     R0(K)     K0(X)     K1(Y)     K2(Z)\n"
+                         "        1       4    3.9000   10.0000   20.0000   30.0000\n"
+                         "        1    9999    0.5000    1.0000    2.0000    3.0000"),
             std::string::npos)
       << listing;
 }
