@@ -37,13 +37,6 @@ TEST(ParamsLookup, FirstEntryWinsCommentsAreSkippedAndTheBlankRecordEndsTheTable
   EXPECT_FALSE(findParType(par, 4321, t));
 }
 
-TEST(ParamsLookup, MissingTypeStopsWithItsMessageOnListingAndStandardError) {
-  ParamsFixture f;
-  f.solute({{3, 0}, {60, 0}});
-  EXPECT_EQ(f.stop([&] { assignSoluteTypes(f.s); }),
-            " No Entry in the Parameter File for Atom Type   60\n");
-}
-
 TEST(ParamsLocalTypes, FourColumnTableAfterTheFinalRecord) {
   ParamsFixture f;
   ParamsFixture::open(f.s.io.zmatfile, test::paramsData("local4.z"), OpenStatus::Old);
