@@ -12,6 +12,8 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "energy/solution.hpp"
 #include "molecule/params.hpp"
 #include "state/state.hpp"
@@ -26,7 +28,7 @@ constexpr double kEdge = 24.83;
 // A parameter file for the parameter assignment: a 71-line command section, then the
 // project's force-field table (whose two header lines are records 72 and 73).
 inline std::string parameterFile() {
-  const std::string path = "/tmp/veka_solvent_bench.par";
+  const std::string path = "/tmp/veka_water_box" + std::to_string(getpid()) + ".par";
   std::ifstream ff(std::string(VEKA_DATA_DIR) + "/forcefield/opls-aa.par");
   std::stringstream table;
   table << ff.rdbuf();
