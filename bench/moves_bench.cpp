@@ -14,6 +14,7 @@
 #include <immintrin.h>
 #include <x86intrin.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <memory>
@@ -33,6 +34,7 @@ struct Mc {
   std::unique_ptr<State> st;
   double beta = 0.0, threshold = 0.0;
   long tried = 0, accepted = 0;
+  double movesPerBuild = 0.0;  // during the relaxation
 };
 
 bool decide(State& s, const Mc& mc) {
@@ -74,6 +76,7 @@ Mc& system(int lists) {
     veka::enmtx(s);
     veka::prepareMoves(s);
     for (int i = 0; i < 300000; ++i) step(*m);
+    m->movesPerBuild = 300000.0 / static_cast<double>(std::max(s.nebor.builds, 1L));
     mc[lists] = std::move(m);
   }
   return *mc[lists];
@@ -187,3 +190,10 @@ void BM_SqrtDivFloor(benchmark::State& b) {
 BENCHMARK(BM_SqrtDivFloor);
 
 }  // namespace
+
+void BM_Neibor(benchmark::State& b) {
+  Mc& mc = system(1);
+  b.counters["moves_per_build"] = mc.movesPerBuild;
+  for (auto _ : b) veka::neibor(*mc.st);
+}
+BENCHMARK(BM_Neibor)->Unit(benchmark::kMicrosecond);

@@ -17,16 +17,20 @@ inline std::size_t at(int n) {
   return static_cast<std::size_t>(n - 1);
 }
 
-int nonzero(const double* row, int n) {
-  int c = 0;
-  for (int j = 0; j < n; ++j) c += row[j] != 0.0 ? 1 : 0;
-  return c;
+// Zeroes the entries of k's row and column whose molecule is not in k's list.
+void clearUnlisted(State& s, int k) {
+  Slveco& v = s.slveco;
+  const std::int16_t* list = s.nebor.row(k);
+  const std::int16_t* end = list + s.nebor.size[at(k)];
+  double* row = v.row(k);
+  for (int j = 1; j <= s.coord.NMOL; ++j)
+    if (row[j - 1] != 0.0 && std::find(list, end, j) == end) row[j - 1] = v.pair(j, k) = 0.0;
 }
 
 // Molecule k's row and column of the stored pair energies take the trial values. With
 // neighbour lists only the listed entries carry trial values and every other one becomes 0;
 // those are 0 already unless a molecule came within the cutoff without being listed, which
-// the count of non-zero entries reveals.
+// shows as fewer non-zero old entries among the listed ones than in the whole row.
 void storePairs(State& s, int k) {
   Slveco& v = s.slveco;
   const int nmol = s.coord.NMOL;
@@ -40,15 +44,12 @@ void storePairs(State& s, int k) {
   const std::int16_t* list = s.nebor.row(k);
   const int count = s.nebor.size[at(k)];
   int listed = 0;
-  for (int t = 0; t < count; ++t) listed += row[list[t] - 1] != 0.0 ? 1 : 0;
-  if (listed != nonzero(row, nmol)) {
-    for (int j = 1; j <= nmol; ++j)
-      if (row[j - 1] != 0.0) row[j - 1] = v.pair(j, k) = 0.0;
-  }
   for (int t = 0; t < count; ++t) {
     const int j = list[t];
+    listed += row[j - 1] != 0.0 ? 1 : 0;
     row[j - 1] = v.pair(j, k) = e[j - 1];
   }
+  if (listed != s.move.nonzeroOld) clearUnlisted(s, k);
 }
 
 void storeSites(State& s, int k) {

@@ -49,9 +49,11 @@ void rotateAbout(int axis, double theta, double* x, double* y, double* z, int fi
 // again from the first three.
 void movfsl(State& s);
 
-// The sum of row[0..n-1] in a fixed order (sixteen partial sums combined pairwise): a
+// The sum of row[0..n-1] in a fixed order (thirty-two partial sums combined pairwise): a
 // molecule's total solvent-solvent energy from its row of the stored pair energies.
 double rowSum(const double* row, int n);
+// The same, with the number of non-zero entries.
+double rowSum(const double* row, int n, int& nonzero);
 
 // Makes the trial move of molecule s.move.molecule current: its sites, its row and column
 // of the stored pair energies, its solute-solvent energies (the old ones left in

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 
 #include "energy/solution.hpp"
 #include "molecule/solvent_zmat.hpp"
@@ -50,14 +51,19 @@ void translate(State& s, RanuLocal& r, int k, int n, int pivot) {
 void trialPairs(State& s, int k, const MolView& trial) {
   Move& m = s.move;
   Slveco& v = s.slveco;
-  m.sumOld = rowSum(v.row(k), s.coord.NMOL);
+  m.sumOld = rowSum(v.row(k), s.coord.NMOL, m.nonzeroOld);
   if (v.neglect) {
     m.sumNew = 0.0;
-  } else if (s.movp.NBUSE == 1) {
-    m.sumNew = solventRowList(s, trial, s.nebor.row(k), s.nebor.size[at(k)], m.pairNew.data());
-  } else {
-    m.sumNew = solventRowAll(s, trial, k, m.pairNew.data());
+    return;
   }
+  SolventRowInput in = solventRowInput(s, trial, m.pairNew.data());
+  if (s.movp.NBUSE == 1) {
+    in.list = s.nebor.row(k);
+    in.count = s.nebor.size[at(k)];
+  } else {
+    in.first = 1, in.last = s.coord.NMOL, in.skip = k;
+  }
+  m.sumNew = solventRow(in, 0);
 }
 
 // The moving molecule against the current solute (move kind 2 while it is evaluated).
@@ -127,16 +133,41 @@ void trialTotals(State& s, int k) {
 
 }  // namespace
 
-double rowSum(const double* row, int n) {
-  // Sixteen partial sums: entry t into sum t mod 16, combined pairwise.
-  double a[16] = {};
+// Thirty-two partial sums: entry t into sum t mod 32 (four vectors of eight), combined
+// pairwise (sum l with sum l + 16, then l + 8, ...). The same additions in the same order at
+// every vector width.
+using Vec8 = double __attribute__((vector_size(64)));
+using Mask8 = long long __attribute__((vector_size(64)));
+
+[[gnu::target_clones("avx512f", "avx2", "default")]] double rowSum(const double* row, int n,
+                                                                   int& nonzero) {
+  Vec8 a[4] = {};
+  Mask8 c = {};
   int t = 0;
-  for (; t + 16 <= n; t += 16)
-    for (int l = 0; l < 16; ++l) a[l] += row[t + l];
-  for (int l = 0; t < n; ++t, ++l) a[l] += row[t];
-  for (int w = 8; w >= 1; w /= 2)
-    for (int l = 0; l < w; ++l) a[l] += a[l + w];
-  return a[0];
+  for (; t + 32 <= n; t += 32)
+    for (int q = 0; q < 4; ++q) {
+      Vec8 v;
+      std::memcpy(&v, row + t + 8 * q, sizeof v);
+      a[q] += v;
+      c -= v != 0.0;  // a true lane is -1
+    }
+  double part[32];
+  std::memcpy(part, a, sizeof part);
+  long long count = 0;
+  for (int l = 0; l < 8; ++l) count += c[l];
+  for (int l = 0; t < n; ++t, ++l) {
+    part[l] += row[t];
+    count += row[t] != 0.0 ? 1 : 0;
+  }
+  for (int w = 16; w >= 1; w /= 2)
+    for (int l = 0; l < w; ++l) part[l] += part[l + w];
+  nonzero = static_cast<int>(count);
+  return part[0];
+}
+
+double rowSum(const double* row, int n) {
+  int nonzero = 0;
+  return rowSum(row, n, nonzero);
 }
 
 int rotationAxis(double r) {

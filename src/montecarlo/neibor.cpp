@@ -10,48 +10,55 @@ namespace veka {
 
 namespace {
 
-// |d| less one edge when it exceeds the half edge (`on` false: no image on this axis).
-inline double image(double d, double half, double edge, bool on) {
+// |d| less the edge when it exceeds half the edge; half = 1e300 for an axis without image.
+inline double imaged(double d, double half, double edge) {
   d = std::fabs(d);
-  return on && d > half ? d - edge : d;
+  const double shift = d > half ? edge : 0.0;
+  return d - shift;
+}
+
+// Squared separations of site (xi, yi, zi) from the sites X[j], Y[j], Z[j], j = from..to-1,
+// kept in w[j] when smaller.
+void closer(const double* __restrict X, const double* __restrict Y, const double* __restrict Z,
+            const double* p, const double* half, const double* edge, double* __restrict w, int from,
+            int to) {
+  for (int j = from; j < to; ++j) {
+    const double dx = imaged(p[0] - X[j], half[0], edge[0]);
+    const double dy = imaged(p[1] - Y[j], half[1], edge[1]);
+    const double dz = imaged(p[2] - Z[j], half[2], edge[2]);
+    const double r2 = dx * dx + dy * dy + dz * dz;
+    w[j] = std::min(w[j], r2);
+  }
 }
 
 // Squared separations of the cutoff sites ca of molecule i from the cutoff sites cb of the
 // molecules j = i+1..nmol (one solvent: the same sites for all): the smallest over the site
-// pairs into w[j - 1]. A loop over j per site pair, so that it vectorises.
+// pairs into w[j - 1].
 void separations(const State& s, int i, const int* ca, int na, const int* cb, int nb, double* w) {
   const Coord& c = s.coord;
-  const bool zOn = s.control.slab == 0;
-  const int nmol = c.NMOL;
-  std::fill(w + i, w + nmol, 1.0e20);
+  const double half[3] = {c.HALF(1), c.HALF(2), s.control.slab == 0 ? c.HALF(3) : 1.0e300};
+  const double edge[3] = {c.EDGE(1), c.EDGE(2), c.EDGE(3)};
+  std::fill(w + i, w + c.NMOL, 1.0e20);
   for (int a = 0; a < na; ++a) {
-    const double xi = c.X(i, ca[a]), yi = c.Y(i, ca[a]), zi = c.Z(i, ca[a]);
-    for (int b = 0; b < nb; ++b) {
-      const double *X = c.X.column(cb[b]), *Y = c.Y.column(cb[b]), *Z = c.Z.column(cb[b]);
-      for (int j = i; j < nmol; ++j) {
-        const double dx = image(xi - X[j], c.HALF(1), c.EDGE(1), true);
-        const double dy = image(yi - Y[j], c.HALF(2), c.EDGE(2), true);
-        const double dz = image(zi - Z[j], c.HALF(3), c.EDGE(3), zOn);
-        const double r2 = dx * dx + dy * dy + dz * dz;
-        w[j] = r2 < w[j] ? r2 : w[j];
-      }
-    }
+    const double p[3] = {c.X(i, ca[a]), c.Y(i, ca[a]), c.Z(i, ca[a])};
+    for (int b = 0; b < nb; ++b)
+      closer(c.X.column(cb[b]), c.Y.column(cb[b]), c.Z.column(cb[b]), p, half, edge, w, i, c.NMOL);
   }
 }
 
 // The same for one pair of molecules of any solvents.
 double separation(const State& s, int i, int j) {
+  const Coord& c = s.coord;
   const Slveco& v = s.slveco;
   const int si = solventOf(s, i), sj = solventOf(s, j);
+  const double half[3] = {c.HALF(1), c.HALF(2), s.control.slab == 0 ? c.HALF(3) : 1.0e300};
   double best = 1.0e20;
-  const Coord& c = s.coord;
-  const bool zOn = s.control.slab == 0;
   for (int a = 1; a <= v.NICUTAS(si); ++a)
     for (int b = 1; b <= v.NICUTAS(sj); ++b) {
       const int p = v.ICUTAS(a, si), q = v.ICUTAS(b, sj);
-      const double dx = image(c.X(i, p) - c.X(j, q), c.HALF(1), c.EDGE(1), true);
-      const double dy = image(c.Y(i, p) - c.Y(j, q), c.HALF(2), c.EDGE(2), true);
-      const double dz = image(c.Z(i, p) - c.Z(j, q), c.HALF(3), c.EDGE(3), zOn);
+      const double dx = imaged(c.X(i, p) - c.X(j, q), half[0], c.EDGE(1));
+      const double dy = imaged(c.Y(i, p) - c.Y(j, q), half[1], c.EDGE(2));
+      const double dz = imaged(c.Z(i, p) - c.Z(j, q), half[2], c.EDGE(3));
       best = std::min(best, dx * dx + dy * dy + dz * dz);
     }
   return best;
@@ -118,6 +125,7 @@ void prepareMoves(State& s) {
   nb.count.assign(n, 0);
   nb.size.assign(n, 0);
   nb.work.assign(n + 8, 0.0);
+  nb.near.assign(n + 8, 0);
   neibor(s);
 }
 
@@ -128,14 +136,20 @@ void neibor(State& s) {
   std::fill(nb.table.begin(), nb.table.end(), std::int16_t{0});
   std::fill(nb.count.begin(), nb.count.end(), std::int16_t{0});
   double* w = nb.work.data();
+  int* near = nb.near.data();
   for (int i = 1; i < nmol; ++i) {
     if (!v.twoSolvents) {
       separations(s, i, &v.ICUTAS(1, 1), v.NICUTAS(1), &v.ICUTAS(1, 1), v.NICUTAS(1), w);
     } else {
       for (int j = i + 1; j <= nmol; ++j) w[j - 1] = separation(s, i, j);
     }
-    for (int j = i + 1; j <= nmol; ++j)
-      if (w[j - 1] <= nb.R2) enter(s, i, j);
+    // The neighbours of i gathered without a branch per molecule, then entered.
+    int found = 0;
+    for (int j = i + 1; j <= nmol; ++j) {
+      near[found] = j;
+      found += w[j - 1] <= nb.R2 ? 1 : 0;
+    }
+    for (int t = 0; t < found; ++t) enter(s, i, near[t]);
   }
   std::copy(nb.count.begin(), nb.count.end(), nb.size.begin());
   std::fill(nb.count.begin(), nb.count.end(), std::int16_t{0});

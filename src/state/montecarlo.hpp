@@ -32,6 +32,7 @@ struct Move {
   // The sums of the moving molecule's trial pair energies (S_new) and of its stored row
   // (S_old).
   double sumNew = 0.0, sumOld = 0.0;
+  int nonzeroOld = 0;  // non-zero entries of the stored row
   // Trial solute-solvent energies of the moving molecule: three states, the selected
   // solute's Coulomb and Lennard-Jones parts, its squared cutoff distance and the
   // monitored (solute atom, solvent site) distances (100.0 beyond the cutoff).
@@ -74,6 +75,7 @@ struct Nebor {
   std::vector<std::int16_t> table;
   std::vector<std::int16_t> count, size;
   std::vector<double> work;  // squared separations of one molecule from the others
+  std::vector<int> near;     // the neighbours found for one molecule
   long builds = 0;           // lists built in this run
   std::int16_t* row(int n) { return table.data() + static_cast<std::ptrdiff_t>(n - 1) * NBMAX; }
   const std::int16_t* row(int n) const {
