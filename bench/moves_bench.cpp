@@ -197,3 +197,13 @@ void BM_Neibor(benchmark::State& b) {
   for (auto _ : b) veka::neibor(*mc.st);
 }
 BENCHMARK(BM_Neibor)->Unit(benchmark::kMicrosecond);
+
+// One number of the stream, as the move draws them (about 7.4 per move: the pick, three
+// steps, the angle, the axis, the Metropolis number when |dE| <= 20/beta, the monitor
+// molecule after an acceptance).
+void BM_Draw(benchmark::State& b) {
+  veka::Rands r;
+  veka::RanuLocal local(r);
+  for (auto _ : b) benchmark::DoNotOptimize(local.next());
+}
+BENCHMARK(BM_Draw);
