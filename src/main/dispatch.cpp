@@ -5,8 +5,10 @@
 #include "input/command.hpp"
 #include "input/init.hpp"
 #include "input/setup.hpp"
+#include "montecarlo/monte.hpp"
 #include "normalmodes/calfreq.hpp"
 #include "optimize/driver.hpp"
+#include "results/outave.hpp"
 #include "results/singlepoint.hpp"
 
 namespace veka {
@@ -45,6 +47,11 @@ bool dispatchJob(State& s) {
       notBuilt(s, "Run mode 6 (stochastic conformational search)");
     case 7:
       singlePoint(s);
+      return true;
+    case 0:
+    case 1:
+      monte(s);
+      outave(s);
       return true;
     default:
       notBuilt(

@@ -79,7 +79,7 @@ void solventMove(State& s) {
 
 void volumeCycle(State& s) {
   s.npt.volumeMove = 1;
-  s.mcrun.monitor = static_cast<int>(ranu(s.rands) * s.coord.NMOL) + 1;
+  s.move.monitor = static_cast<int>(ranu(s.rands) * s.coord.NMOL) + 1;
   volumeMove(s);
 }
 
@@ -91,20 +91,22 @@ void acceptVolume(State& s) {
   e.ESXCOL = e.ESXCNE;
   e.ESXLOL = e.ESXLNE;
   rebuildSoluteSolventHistogram(s);
-  sampleMolecule(s, s.mcrun.monitor);
+  sampleMolecule(s, s.move.monitor);
+  if (s.movp.prefSampling != 0) {
+    Prfsmp& p = s.prfsmp;
+    std::swap(p.W, p.Wtrial);
+    p.WIMAX = p.WIMAXtrial;
+    p.sum = p.sumTrial;
+  }
 }
 
+// The solvent part is `acceptSolventMove`, which also draws the new sampled molecule; the
+// histograms follow from what it leaves.
 void acceptSolvent(State& s) {
-  const int k = s.move.molecule;
-  const auto i = static_cast<std::size_t>(k - 1);
-  s.mcrun.monitor = static_cast<int>(ranu(s.rands) * s.coord.NMOL) + 1;
-  const int oldBin = histogramBin(s.slveco.ESX[0][i], s.rdf.firstDistribution);
+  const auto i = static_cast<std::size_t>(s.move.molecule - 1);
   acceptSolventMove(s);
-  Energy& e = s.energy;
-  e.ESOLD = e.ESONE;
-  e.ESXCOL = e.ESXCNE;
-  e.ESXLOL = e.ESXLNE;
-  sampleMolecule(s, s.mcrun.monitor);
+  sampleMolecule(s, s.move.monitor);
+  const int oldBin = histogramBin(s.move.esxPrev[0], s.rdf.firstDistribution);
   const int newBin = histogramBin(s.slveco.ESX[0][i], s.rdf.firstDistribution);
   if (oldBin > 0) --s.mcrec.IEDIST(oldBin);
   if (newBin > 0) ++s.mcrec.IEDIST(newBin);
@@ -116,12 +118,6 @@ void acceptMove(State& s) {
     acceptVolume(s);
   else if (s.move.kind == kNoMove)
     acceptSolvent(s);
-  if (s.movp.prefSampling != 0) {
-    Prfsmp& p = s.prfsmp;
-    std::swap(p.W, p.Wtrial);
-    p.WIMAX = p.WIMAXtrial;
-    p.sum = p.sumTrial;
-  }
 }
 
 // " Accepted Volume Moves =" a " Attempted =" n " (" p " %)" with n = MXCON / NVCHG.
@@ -244,12 +240,11 @@ void soluteMove(State& s) {
 
 void monte(State& s) {
   startBlock(s);
-  if (s.movp.NBUSE == 1) s.nebor.R2 = (s.cutoff.RCUT + 1.5) * (s.cutoff.RCUT + 1.5);
   prepareMoves(s);
   // The solute-solvent histogram follows from the configuration; the sampled molecule's
   // energy and pair histogram come from the in-file of a continued run.
   rebuildSoluteSolventHistogram(s);
-  if (s.control.runMode == 1) sampleMolecule(s, s.mcrun.monitor);
+  if (s.control.runMode == 1) sampleMolecule(s, s.move.monitor = 1);
   Progress progress(s);
   progress.start(s);
   while (s.config.NCON < s.config.MXCON) {

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <numeric>
 
+#include "montecarlo/moves.hpp"
+
 namespace veka {
 
 namespace {
@@ -146,17 +148,12 @@ void rebuildSoluteSolventHistogram(State& s) {
 void sampleMolecule(State& s, int m) {
   Array1<int, NDIST>& h = s.mcrec.IEPAIR;
   h.v.fill(0);
-  double sum = 0.0;
-  if (m >= 1 && m <= s.coord.NMOL && !s.slveco.EIJ.empty()) {
-    const double* row = s.slveco.row(m);
-    for (int j = 1; j <= s.coord.NMOL; ++j) {
-      if (j == m) continue;
-      const double e = row[j - 1];
-      sum += e;
-      if (const int k = histogramBin(e, s.rdf.EPARD); k > 0) ++h(k);
-    }
-  }
-  s.slvrun.sampled = sum;
+  if (m < 1 || m > s.coord.NMOL || s.slveco.EIJ.empty()) return;
+  const double* row = s.slveco.row(m);
+  for (int j = 1; j <= s.coord.NMOL; ++j)
+    if (j != m)
+      if (const int k = histogramBin(row[j - 1], s.rdf.EPARD); k > 0) ++h(k);
+  s.slvrun.sampled = rowSum(row, s.coord.NMOL);
 }
 
 }  // namespace veka

@@ -24,7 +24,8 @@ void enterSums(State& s, double w);
 
 // The current solute-solvent energy histogram (IEDIST) from the per-molecule energies,
 // and the current pair-energy histogram (IEPAIR) from the row of molecule m of the stored
-// pair energies; the second also sets the sampled solvent-molecule energy to that row's sum.
+// pair energies; the second also sets the sampled solvent-molecule energy to that row's sum
+// (`rowSum`, as the solvent move forms it). Molecule 0: nothing changes.
 void rebuildSoluteSolventHistogram(State& s);
 void sampleMolecule(State& s, int m);
 

@@ -42,9 +42,12 @@ double blockValue(const Results& r, const Column& c, const Sums& b) {
 void table(Unit& u, const Results& r, const std::vector<Column>& cols) {
   static const fmt::Format kRow("I5,8(F11.3,3X)"), kAve("5X,8(F11.3,3X)"), kDev("6X,8(F10.3,4X)");
   std::string head = "  Run";
-  for (const Column& c : cols) {
-    std::string h(c.head);
-    head += std::string(h.size() < 11 ? 11 - h.size() : 0, ' ') + h + "   ";
+  std::size_t at = head.size();
+  for (const Column& c : cols) {  // each head ends above the end of its column
+    at += 11;
+    const std::string h(c.head);
+    head += std::string(at > head.size() + h.size() ? at - head.size() - h.size() : 1, ' ') + h;
+    at += 3;
   }
   u.write(head);
   int n = 0;

@@ -101,7 +101,6 @@ struct Mcrun {
   double early = 0.0;      // 25 / beta: trial energy of a solute move given up early
   double nOverBeta = 0.0;  // (NMOL + solutes) / beta, for the volume-move test
   double bestE = 1.0e20;   // lowest energy of an accepted solute move (NSAVE = -1)
-  int monitor = 1;         // the sampled solvent molecule
   int flipTried = 0, flipRejected = 0;
   Sums block;  // sums of this block
 };
