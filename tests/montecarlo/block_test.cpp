@@ -9,6 +9,7 @@
 #include "energy/solution.hpp"
 #include "energy/solvent_box.hpp"
 #include "montecarlo/metropolis.hpp"
+#include "montecarlo/monte.hpp"
 #include "montecarlo/sums.hpp"
 #include "montecarlo/volume.hpp"
 #include "results/blockstats.hpp"
@@ -108,6 +109,32 @@ TEST_P(VolumeMove, RejectionRestoresCoordinatesAndPairEnergies) {
 }
 
 INSTANTIATE_TEST_SUITE_P(IsotropicAndOneAxis, VolumeMove, ::testing::Values(0, 1));
+
+TEST(Monte, ABlockOfRejectedMovesEntersItsConfigurationOnceWithWeightMxcon) {
+  test::SolventBox b("TIP4P");
+  b.box(18, 18, 18);
+  b.random(40, 0, 5);
+  State& s = b.s;
+  b.prepare();
+  enmtx(s);
+  s.energy.EOLD = -1.0e9;  // every trial box lies 1e9 above: rejected without a number
+  s.misc.TK = 298.15, s.misc.BETA = 1.0 / (s.misc.GASCON * s.misc.TK);
+  s.movp.NVCHG = 1, s.movp.NSCHG = 999999, s.movp.VDEL = 200.0;
+  s.config.MXCON = 20, s.config.NACCPT = 40;
+  const int seed = s.rands.seed;
+  const double x = s.coord.X(3, 2);
+  monte(s);
+  EXPECT_EQ(s.config.NRJECT, 20);
+  EXPECT_EQ(s.config.NACCPT, 60);
+  EXPECT_EQ(s.mcrun.block[kSumWeight], 20.0);
+  EXPECT_EQ(s.mcrun.block[kSumE], -2.0e10);
+  EXPECT_EQ(s.npt.rejected, 20);
+  EXPECT_NEAR(s.coord.X(3, 2), x, 1e-11);
+  Rands r;  // two numbers per volume move: the monitor molecule and the change
+  seedRands(r, seed);
+  for (int k = 0; k < 40; ++k) ranu(r);
+  EXPECT_EQ(s.rands.seed, r.seed);
+}
 
 TEST(BatchMeans, AgainstAHandComputation) {
   // Three blocks of 10 configurations: energies -1, -2, -4 per configuration, volumes
