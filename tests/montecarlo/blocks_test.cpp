@@ -89,6 +89,33 @@ TEST(Blocks, NewSystemThenContinuation) {
   EXPECT_FALSE(fileExists(job.file("up.txt.new")));
 }
 
+// Blocks killed (SIGKILL) at moments spread over their run leave the in-file and the
+// block history whole: the next continuation reads them and carries on.
+TEST(Blocks, AKilledBlockLeavesTheFilesOfThePreviousOne) {
+  Job job(waterJob("  9999"), kNoSolute);
+  writeFile(job.file("water.txt"), latticeBox());
+  ASSERT_EQ(job.run("100", "20000").status, 0);
+  std::vector<std::string> args{"-s", "KILL", "", VEKA_BINARY, "000", "20000", "0.0", "0.0", "0.0"};
+  for (const auto& a : job.fileArgs()) args.push_back(a);
+  auto blocks = [&] {
+    const int naccpt = static_cast<int>(numbers(lines(readFile(job.file("in.txt")))[0])[6]);
+    const int records = countOf(readFile(job.file("up.txt")), " BLOCK");
+    EXPECT_TRUE(records == naccpt / 20000 || records == naccpt / 20000 + 1) << records;
+    return naccpt / 20000;
+  };
+  for (int k = 1; k <= 8; ++k) {
+    args[2] = std::to_string(0.022 * k);
+    const int before = blocks();
+    const RunResult r = runProgram("/usr/bin/timeout", args, {}, job.dir());
+    ASSERT_TRUE(r.status == 0 || r.status == 128 + 9) << r.status;  // killed: 128 + SIGKILL
+    EXPECT_EQ(blocks(), before + (r.status == 0 ? 1 : 0)) << k;
+  }
+  const int before = blocks();
+  ASSERT_EQ(job.run("000", "20000").status, 0);
+  EXPECT_EQ(blocks(), before + 1);
+  EXPECT_EQ(countOf(readFile(job.file("up.txt")), " BLOCK"), before + 1);
+}
+
 TEST(Blocks, ASoluteMoveStopsTheRun) {
   Job job(waterJob("    10"));
   writeFile(job.file("water.txt"), latticeBox());
