@@ -108,7 +108,9 @@ TEST(Blocks, AKilledBlockLeavesTheFilesOfThePreviousOne) {
     const int before = blocks();
     const RunResult r = runProgram("/usr/bin/timeout", args, {}, job.dir());
     ASSERT_TRUE(r.status == 0 || r.status == 128 + 9) << r.status;  // killed: 128 + SIGKILL
-    EXPECT_EQ(blocks(), before + (r.status == 0 ? 1 : 0)) << k;
+    // A kill after the in-file took its new name finds the block complete.
+    const int after = blocks();
+    EXPECT_TRUE(after == before + 1 || (r.status != 0 && after == before)) << k;
   }
   const int before = blocks();
   ASSERT_EQ(job.run("000", "20000").status, 0);
