@@ -253,10 +253,8 @@ Results gather(State& s) {
 }  // namespace
 
 void outave(State& s) {
-  if (s.config.MXCON <= 0) {
-    writeInfile(s);
-    return;
-  }
+  // A block of no configurations has nothing to average and leaves every file as it was.
+  if (s.config.MXCON <= 0) return;
   const Results r = gather(s);
   writeHistory(s, r.blocks);
   openReplacement(s, s.io.summary);

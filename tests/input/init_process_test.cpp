@@ -1,7 +1,7 @@
 // The set-up of a Monte Carlo job through the real program: run mode 1 builds the system
 // from stored boxes (written here in the stored layout), lists it and writes the in-file;
 // run mode 0 reads that in-file back and lists the same energies and coordinates. Both
-// then stop because the block loop is not part of this build.
+// run a block of no configurations, which leaves the files as the set-up wrote them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -140,8 +140,7 @@ TEST(SetUpProcess, NewSystemListedWrittenAndReadBack) {
     const Job& job = *jp;
     RunResult r = job.run("100");
     const std::string first = job.listing();
-    ASSERT_EQ(r.status, 255) << r.out << r.err;
-    ASSERT_TRUE(contains(r.err, "is not available in this build of VEKA")) << r.err;
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(lineStarting(first, " NMOL =").rfind(c.nmolLine, 0), 0u)
         << lineStarting(first, " NMOL =");
     EXPECT_TRUE(contains(first, c.expect));
@@ -165,7 +164,7 @@ TEST(SetUpProcess, NewSystemListedWrittenAndReadBack) {
 
     r = job.run("000");
     const std::string again = job.listing();
-    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.status, 0);
     EXPECT_EQ(lineStarting(again, " NMOL ="), lineStarting(first, " NMOL ="));
     EXPECT_NEAR(oldE(again), e, 1e-5 * (1.0 + std::abs(e)));
     const std::vector<double> g1 = geometry(first), g2 = geometry(again);
@@ -186,7 +185,7 @@ TEST(SetUpProcess, StopsAndInputErrorsLeaveTheFilesAlone) {
   const std::unique_ptr<Job> jp = startJob(kStartCases[0]);
   const Job& job = *jp;
   const std::string water = readFile(job.file("water.txt"));
-  ASSERT_EQ(job.run("100").status, 255);
+  ASSERT_EQ(job.run("100").status, 0);
   const std::string infile = readFile(job.file("in.txt")), summary = readFile(job.file("sum.txt"));
   auto unchanged = [&] {
     EXPECT_EQ(readFile(job.file("in.txt")), infile);
@@ -224,7 +223,7 @@ TEST(SetUpProcess, StopsAndInputErrorsLeaveTheFilesAlone) {
   rec[4] = "IN             ";
   rec[9] = " 150 216  0.00";
   writeFile(job.file("par.txt"), commandSection(rec) + Job::opls());
-  EXPECT_EQ(job.run("100").status, 255);
+  EXPECT_EQ(job.run("100").status, 0);
   EXPECT_EQ(lineStarting(job.listing(), " NMOL =").substr(0, 11), " NMOL = 150");
   EXPECT_TRUE(
       contains(job.listing(), "   50 Solvent molecules are to be deleted from the initial  200"));
