@@ -170,16 +170,16 @@ void readMovesAndPotentials(State& s, Unit& u) {
     s.movp.VDEL = r.F(10, 4);
     s.movp.WKC = r.F(10, 4);
   }
-  {  // 28: RDEL, ADEL, probe radius
+  {  // 28: RDEL, ADEL (degrees in the file, radians inside), probe radius
     RecordReader r(dataLine(u), &u.origin());
     s.movp.RDEL = r.F(10, 4);
-    s.movp.ADEL = r.F(10, 4);
+    s.movp.ADEL = r.F(10, 4) * s.misc.DTORAD;
     s.sol.probeRadius = r.F(10, 4);
   }
-  for (int k = 1; k <= 2; ++k) {  // 29, 30: RDELS, ADELS of solutes 1 and 2
+  for (int k = 1; k <= 2; ++k) {  // 29, 30: RDELS, ADELS (degrees) of solutes 1 and 2
     RecordReader r(dataLine(u), &u.origin());
     s.movp.RDELS(k) = r.F(10, 4);
-    s.movp.ADELS(k) = r.F(10, 4);
+    s.movp.ADELS(k) = r.F(10, 4) * s.misc.DTORAD;
   }
   {  // 31: I4, 2F10.4, first 2
     RecordReader r(dataLine(u), &u.origin());

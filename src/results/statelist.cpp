@@ -65,7 +65,7 @@ Lines runBlock(const State& s, double ecut) {
   r.X(4).A("NEW E =").F(e.ENEW, 16, 8);
   out.push_back(r.str());
   r.clear();
-  r.X(1).A("RDEL =").F(s.movp.RDEL, 10, 4).X(4).A("ADEL =").F(s.movp.ADEL, 10, 4);
+  r.X(1).A("RDEL =").F(s.movp.RDEL, 10, 4).X(4).A("ADEL =").F(s.movp.ADEL / s.misc.DTORAD, 10, 4);
   r.X(4).A("VDEL =").F(s.movp.VDEL, 10, 1).X(4).A("MXS =").I(MXS, 8);
   out.push_back(r.str());
   r.clear();
@@ -87,8 +87,8 @@ Lines runBlock(const State& s, double ecut) {
   out.push_back(r.str());
   out.push_back(pairs({{"RDELS1=", s.movp.RDELS(1), 9, 4},
                        {"RDELS2=", s.movp.RDELS(2), 9, 4},
-                       {"ADELS1=", s.movp.ADELS(1), 9, 4},
-                       {"ADELS2=", s.movp.ADELS(2), 9, 4}}));
+                       {"ADELS1=", s.movp.ADELS(1) / s.misc.DTORAD, 9, 4},
+                       {"ADELS2=", s.movp.ADELS(2) / s.misc.DTORAD, 9, 4}}));
   out.push_back(pairs({{"ESOLD=", e.ESOLD[0], 10, 2},
                        {"ESONE=", e.ESONE[0], 10, 2},
                        {"WIMAX=", s.prfsmp.WIMAX, 10, 6},
