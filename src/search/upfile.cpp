@@ -13,7 +13,7 @@
 // Sections are found by the first eight characters of a record; other records are passed
 // over, so a file without the stream record still continues (from the stream's start).
 #include <sys/stat.h>
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 
@@ -183,14 +183,20 @@ void readConformers(State& s, Records& in, std::string_view head) {
                    .str());
   if (nconf < 0) badFile(s);
   for (int k = 1; k <= nconf; ++k) {
-    RecordReader e(in.next());
+    const std::string_view head = in.next();
+    if (head.size() < 40) badFile(s);
+    RecordReader e(head);
     c.energy(k) = e.F(12, 5);
     c.r2(k) = e.F(12, 5);
     c.Nopt(k) = e.I(8);
     c.Nuse(k) = e.I(8);
     RecordReader v("");
     for (int m = 1; m <= nvar; ++m) {
-      if ((m - 1) % 8 == 0) v.reset(in.next());
+      if ((m - 1) % 8 == 0) {
+        const std::string_view r = in.next();
+        if (r.size() < static_cast<std::size_t>(12 * std::min(8, nvar - m + 1))) badFile(s);
+        v.reset(r);
+      }
       c.values[static_cast<std::size_t>(k - 1) * static_cast<std::size_t>(nvar) +
                static_cast<std::size_t>(m - 1)] = v.F(12, 5);
     }
