@@ -2,6 +2,7 @@
 // continued search equal to one search, and every message that ends a search.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,29 @@ TEST(SearchJob, TruncatedStoreIsRefusedChangedSamplingWarned) {
   EXPECT_TRUE(contains(
       job.listing(),
       "WARNING: CHANGES IN INTERNAL COORDS. TO SAMPLE: BEFORE =    3   3 AFTER =   26  27"));
+}
+
+// A store of 832 conformers (copies of the anti minimum at 5.0, 5.3, ... kcal/mol) is full
+// after the first new conformer of a continued search.
+TEST(SearchJob, FullStoreEndsTheTries) {
+  Job job = searchJob();
+  ASSERT_EQ(job.run("510", "1").status, 0);
+  const std::string up = readFile(job.file("up.txt"));
+  const std::size_t at = up.find("CONFORMERS:");
+  const std::vector<std::string> stored = lines(up.substr(at));
+  std::string values;  // the 36 values of conformer 1: five records
+  for (int r = 2; r <= 6; ++r) values += stored[static_cast<std::size_t>(r)] + "\n";
+  std::string full = up.substr(0, at) + "CONFORMERS: 832  36\n";
+  for (int k = 0; k < 832; ++k) {
+    char head[64];
+    std::snprintf(head, sizeof head, "%12.5E%12.5E%8d%8d\n", 5.0 + 0.3 * k, 35.4, 1, 1);
+    full += head + values;
+  }
+  writeFile(job.file("up.txt"), full);
+  ASSERT_EQ(job.run("500", "5").status, 0);
+  const std::string out = job.listing();
+  EXPECT_EQ(countLines(out, "*** MAXIMUM NUMBER OF CONFORMERS REACHED."), 1);
+  EXPECT_EQ(countLines(out, "      1 OUT OF       5 MC STEPS HAVE BEEN COMPLETED."), 1);
 }
 
 }  // namespace
