@@ -26,7 +26,7 @@ void require(bool ok) {
   if (!ok) std::abort();
 }
 
-State& system() {
+State& searchSystem() {
   State& s = veka::fuzz::fuzzState();
   static const bool ready = [&] {
     s.zmat.NSATM = 5;
@@ -82,7 +82,7 @@ void section(State& s, std::string_view text, bool stochastic) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  State& s = system();
+  State& s = searchSystem();
   const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
   try {
     if (data[0] % 3 == 0)
