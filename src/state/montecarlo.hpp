@@ -26,12 +26,27 @@ struct Move {
   // Trial sites of the moving solvent molecule (site k at [k - 1]).
   std::array<double, MXSAT> x{}, y{}, z{};
   // Trial pair energies of the moving molecule with every molecule (n at n - 1); sized
-  // for NMOL when the block starts.
+  // for NMOL when the block starts. With neighbour lists only the entries of the listed
+  // molecules are written (every other trial pair energy is 0).
   std::vector<double> pairNew;
+  // The sums of the moving molecule's trial pair energies (S_new) and of its stored row
+  // (S_old).
+  double sumNew = 0.0, sumOld = 0.0;
+  int nonzeroOld = 0;  // non-zero entries of the stored row
   // Trial solute-solvent energies of the moving molecule: three states, the selected
-  // solute's Coulomb and Lennard-Jones parts, its squared cutoff distance.
+  // solute's Coulomb and Lennard-Jones parts, its squared cutoff distance and the
+  // monitored (solute atom, solvent site) distances (100.0 beyond the cutoff).
   PerState esx{};
   double esxC = 0.0, esxL = 0.0, r2 = 0.0;
+  std::array<double, MAXMNT> dist{};
+  // Internal energies of the moving code-20 molecule (stretch, bend, torsion, nonbonded):
+  // trial and stored.
+  std::array<double, 4> intraNew{}, intraOld{};
+  // Left by an accepted solvent move for the block loop: the molecule's solute-solvent
+  // energies before the move (the histogram moves it from their bin) and the new monitor
+  // molecule, whose row sum is the sampled solvent-molecule energy.
+  PerState esxPrev{};
+  int monitor = 0;
 };
 
 // Attempted and accepted moves per solvent molecule (n at n - 1); the solutes' counts
@@ -50,12 +65,18 @@ struct Prfsmp {
 
 inline constexpr int NBMAX = 600;  // neighbours per molecule
 
+inline constexpr int NBREBUILD = 15;  // accepted moves of one molecule between list builds
+
 // Neighbour lists: row n (n - 1) holds up to NBMAX 16-bit molecule indices from its start,
-// ended by the first 0; `count` is the accepted moves of each molecule since the last build.
+// ended by the first 0; `count` is the accepted moves of each molecule since the last build
+// (during a build, its neighbours found); `size` the length of each row.
 struct Nebor {
   double R2 = 0.0;  // squared list radius (RCUT + 1.5)^2
   std::vector<std::int16_t> table;
-  std::vector<std::int16_t> count;
+  std::vector<std::int16_t> count, size;
+  std::vector<double> work;  // squared separations of one molecule from the others
+  std::vector<int> near;     // the neighbours found for one molecule
+  long builds = 0;           // lists built in this run
   std::int16_t* row(int n) { return table.data() + static_cast<std::ptrdiff_t>(n - 1) * NBMAX; }
   const std::int16_t* row(int n) const {
     return table.data() + static_cast<std::ptrdiff_t>(n - 1) * NBMAX;

@@ -4,12 +4,16 @@
 
 #include <cmath>
 #include <functional>
+#include <numbers>
 #include <string>
 #include <vector>
 
 #include "format/record.hpp"
+#include "molecule/geometry.hpp"
 #include "molecule/solvent_models.hpp"
 #include "molecule/solvent_zmat.hpp"
+#include "montecarlo/moves.hpp"
+#include "montecarlo/random.hpp"
 #include "params_support.hpp"
 #include "solute_fixture.hpp"
 
@@ -174,6 +178,43 @@ TEST(SolventZmatrix, InternalEnergyOfAStretchedMolecule) {
   }
   SolventIntra u;
   EXPECT_NEAR(solventIntraEnergy(f.s, 7, u), e, 1e-12);
+}
+
+// The internal move of a flexible molecule: with fewer than four variables of a kind all
+// change, each by one number of the stream (dihedrals, bonds, angles); only atoms 4..n are
+// placed again, so the dihedral of H4 moves and everything else keeps its geometry.
+TEST(SolventZmatrix, FlexibleMoveTurnsTheVariableDihedral) {
+  Solvent f;
+  f.setUp();
+  State& s = f.s;
+  std::array<double, MXSAT> x{}, y{}, z{};
+  buildSolventMolecule(s.szmat, x.data(), y.data(), z.data());
+  for (int i = 1; i <= 6; ++i) {
+    const auto k = static_cast<std::size_t>(i - 1);
+    s.coord.X(1, i) = s.move.x[k] = x[k];
+    s.coord.Y(1, i) = s.move.y[k] = y[k];
+    s.coord.Z(1, i) = s.move.z[k] = z[k];
+  }
+  s.coord.NMOL = 1;
+  s.move.molecule = 1;
+  Rands r = s.rands;
+  ASSERT_EQ(s.szmat.NSVDIH, 1);  // the first number turns the dihedral
+  const double step = ranu(r) * 20.0 - 10.0;
+  for (int d = 1; d < s.szmat.NSVDIH + s.szmat.NSVBND + s.szmat.NSVANG; ++d) ranu(r);
+  movfsl(s);
+  EXPECT_EQ(s.rands.seed, r.seed);
+  auto at = [&](int i) {
+    const auto k = static_cast<std::size_t>(i - 1);
+    return Vec3{s.move.x[k], s.move.y[k], s.move.z[k]};
+  };
+  const double deg = 180.0 / std::numbers::pi;
+  const double phi = dihedral(at(4), at(1), at(2), at(3)) * deg;
+  EXPECT_NEAR(std::remainder(phi - (180.0 + step), 360.0), 0.0, 1e-9);
+  EXPECT_NEAR(distance(at(4), at(1)), 1.09, 1e-12);
+  for (int i : {1, 2, 3, 5, 6}) {
+    EXPECT_NEAR(at(i).x, x[static_cast<std::size_t>(i - 1)], 1e-12) << i;
+    EXPECT_NEAR(at(i).z, z[static_cast<std::size_t>(i - 1)], 1e-12) << i;
+  }
 }
 
 // Atoms 3..n of a chain: each bonded to the one before, with angle and dihedral partners.
