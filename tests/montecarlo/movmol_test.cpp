@@ -276,7 +276,7 @@ TEST(SoluteMove, CentralDihedralFollowsItsBoltzmannDistribution) {
     acceptSoluteEnergies(s);
     j.ready();
     std::vector<double> count(kBins);
-    constexpr int kSamples = 20000;
+    constexpr int kSamples = 10000;
     for (int move = 0; move < 20 * kSamples; ++move) {
       movmol(s);
       const double dE = s.energy.ENEW - s.energy.EOLD;
