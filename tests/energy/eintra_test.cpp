@@ -2,6 +2,8 @@
 // zero coefficients, the r^2 floor, the three modes and the copies of equal states.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -146,9 +148,8 @@ TEST(Eintra, PairKernelsOfEveryWidthGiveTheSameSum) {
   }
   const double one = pairEnergy(h.s, 0, 1);
   EXPECT_NEAR(one, naive, 1e-9 * std::fabs(naive));
-  EXPECT_EQ(pairEnergy(h.s, 0, 4), one);
-  EXPECT_EQ(pairEnergy(h.s, 0, 8), one);
-  EXPECT_EQ(pairEnergy(h.s, 0), one);
+  EXPECT_EQ(std::tuple(pairEnergy(h.s, 0, 4), pairEnergy(h.s, 0, 8), pairEnergy(h.s, 0)),
+            std::tuple(one, one, one));
   // Eight pairs at a time, so that a difference in a single pair energy cannot hide in
   // the rounding of a large sum.
   const Nbcom all = nb;
@@ -202,10 +203,9 @@ TEST(Eintra, EqualCouplingValuesCopyTheReferenceSums) {
   t.s.bndcom.KB[2](1) = 600.0;
   eintra(t.s, 0);
   const auto& s = t.s;
-  EXPECT_EQ(s.bndcom.EBNDNE[1], s.bndcom.EBNDNE[0]);
-  EXPECT_EQ(s.angcom.EANGNE[1], s.angcom.EANGNE[0]);
-  EXPECT_EQ(s.dihcom.EDIHNE[1], s.dihcom.EDIHNE[0]);
-  EXPECT_EQ(s.nbcom.ENBNE[1], s.nbcom.ENBNE[0]);
+  EXPECT_EQ(
+      std::tuple(s.bndcom.EBNDNE[1], s.angcom.EANGNE[1], s.dihcom.EDIHNE[1], s.nbcom.ENBNE[1]),
+      std::tuple(s.bndcom.EBNDNE[0], s.angcom.EANGNE[0], s.dihcom.EDIHNE[0], s.nbcom.ENBNE[0]));
   EXPECT_NEAR(s.bndcom.EBNDNE[2], 2.0 * s.bndcom.EBNDNE[0], 1e-12);
   EXPECT_NEAR(s.dihcom.EDIHNE[2], s.dihcom.EDIHNE[0], 1e-12);
   EXPECT_NEAR(s.nbcom.ENBNE[2], s.nbcom.ENBNE[0], 1e-12);
@@ -223,9 +223,8 @@ TEST(Eintra, NoPerturbationFlagCopiesTheReferenceWhateverTheCouplingValues) {
   t.s.bndcom.KB[1](1) = 1.0e6;
   t.s.bndcom.KB[2](1) = 7.0;
   eintra(t.s, 0);
-  EXPECT_EQ(t.s.bndcom.EBNDNE[1], t.s.bndcom.EBNDNE[0]);
-  EXPECT_EQ(t.s.bndcom.EBNDNE[2], t.s.bndcom.EBNDNE[0]);
-  EXPECT_EQ(t.s.dihcom.EDIHNE[2], t.s.dihcom.EDIHNE[0]);
+  EXPECT_EQ(std::tuple(t.s.bndcom.EBNDNE[1], t.s.bndcom.EBNDNE[2], t.s.dihcom.EDIHNE[2]),
+            std::tuple(t.s.bndcom.EBNDNE[0], t.s.bndcom.EBNDNE[0], t.s.dihcom.EDIHNE[0]));
 }
 
 TEST(Eintra, UpaddLeavesPerturbedValuesAloneWithoutPerturbation) {
@@ -241,9 +240,7 @@ TEST(Eintra, SettingsFromTheCommandSection) {
   Potpar& p = h.s.potpar;
   p.div14C = 0.0, p.div14L = -1.0, h.s.cutoff.CUTNB = 0.0;
   intraSettings(h.s);
-  EXPECT_EQ(p.SCL14C, 0.5);
-  EXPECT_EQ(p.SCL14L, 0.5);
-  EXPECT_EQ(h.s.nbcom.CUTNB, 16.0);
+  EXPECT_EQ(std::tuple(p.SCL14C, p.SCL14L, h.s.nbcom.CUTNB), std::tuple(0.5, 0.5, 16.0));
   p.div14C = 8.0, p.div14L = 100000.0, h.s.cutoff.CUTNB = 9.5;
   intraSettings(h.s);
   EXPECT_EQ(p.SCL14C, 0.125);

@@ -10,18 +10,12 @@
 #include <memory>
 #include <string>
 
-#include "state/state.hpp"
-#include "support/run.hpp"
+#include "support/run_state.hpp"
 
 namespace veka::test {
 
-struct HandSolute {
-  TempDir dir;
-  std::unique_ptr<State> st = std::make_unique<State>();
-  State& s = *st;
-
+struct HandSolute : RunState {
   HandSolute() {
-    EXPECT_EQ(s.io.output.open(dir.file("out"), OpenStatus::Unknown), 0);
     s.potpar.DIELEC = 1.0;
     s.potpar.div14C = s.potpar.div14L = 2.0;
     s.potpar.SCL14C = s.potpar.SCL14L = 0.5;
@@ -32,10 +26,6 @@ struct HandSolute {
     s.sw.noDistanceBonds = 1;
     s.zmat.NSOLUT = 1;
     s.zmat.first(1) = 1;
-  }
-  std::string listing() {
-    s.io.output.flush();
-    return readFile(dir.file("out"));
   }
 
   // Adds an atom to the current molecule with charge q (e), A and C; returns its number.

@@ -15,20 +15,15 @@ the program's to 1e-6 kcal/mol.
 Arguments: <veka binary> <source dir> <build dir of the tests>. Exit 77 when LAMMPS or
 numpy is not installed."""
 
-import math
 import os
-import subprocess
 import sys
-import tempfile
 
-try:
-    import numpy  # noqa: F401  (used by the box placement)
-    from lammps import lammps
-except ImportError:
-    print("LAMMPS Python module or numpy not available")
-    sys.exit(77)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import refcheck as rc  # noqa: E402
 
-COULOMB_REAL = 332.06371  # LAMMPS qqr2e in units real
+rc.need("numpy", "numpy")  # the box placement
+lammps = rc.need("lammps", "LAMMPS Python module").lammps
+
 SQ332 = 18.222513547806734
 TOLERANCE = 1.0e-6
 EDGE, RCUT = 200.0, 60.0
@@ -79,7 +74,7 @@ def lammps_pairs(data, coeffs, nmol):
     lmp = lammps(cmdargs=["-log", "none", "-screen", "none", "-nocite"])
     for c in ["units real", "atom_style full", "boundary f f f", "atom_modify map array",
               "pair_style lj/cut/coul/cut %.1f" % RCUT, "read_data " + data] + coeffs + [
-              "dielectric %.15f" % (COULOMB_REAL / 332.06),
+              "dielectric %.15f" % (rc.COULOMB_LAMMPS / rc.COULOMB),
               "neighbor 2.0 bin", "neigh_modify exclude molecule/intra all"]:
         lmp.command(c)
     for m in range(1, nmol + 1):
@@ -94,43 +89,36 @@ def lammps_pairs(data, coeffs, nmol):
     return out
 
 
-def check(k, cluster, tool, se, tmp):
+def check(c, k, cluster, build, se, tmp):
     solvents, n1, n2 = cluster
+    name = "+".join(solvents)
     mols = se.place([(solvents[0], 1, n1), (solvents[1], 2, n2)], [EDGE] * 3, seed=40 + k,
                     min_dist=2.6, radius=7.0)
     box = os.path.join(tmp, "cluster%d.txt" % k)
     se.write_box(box, solvents, [EDGE] * 3, mols, RCUT, icutas=[1, 2])
-    run = subprocess.run([tool, box], capture_output=True, text=True)
-    if run.returncode != 0:
-        print("%s FAIL: solvent_tool: %s" % ("+".join(solvents), run.stderr.strip()))
-        return False
-    p = se.Params(run.stdout)
+    p = se.Params(rc.tool(build, "solvent_tool", box))
     data = os.path.join(tmp, "cluster%d.data" % k)
     ref = lammps_pairs(data, write_data(data, p, solvents, mols), len(mols))
-    worst, problems = 0.0, []
     for (i, j), e in ref.items():
-        mine = p.pairs.get((i, j), 0.0)
-        worst = max(worst, abs(mine - e))
-        if abs(mine - e) > TOLERANCE or e == 0.0:
-            problems.append("pair %d-%d: program %.9f, LAMMPS %.9f" % (i, j, mine, e))
-    print("%-12s %2d molecules, %3d pairs, E %.6f, worst pair difference %.1e"
-          % ("+".join(solvents), len(mols), len(ref), sum(ref.values()), worst))
-    for problem in problems:
-        print("   FAIL:", problem)
-    return not problems and math.isclose(sum(ref.values()), p.energy["ess"], abs_tol=1e-5)
+        c.check(e != 0.0, "%s pair %d-%d: no LAMMPS energy" % (name, i, j))
+        c.close(p.pairs.get((i, j), 0.0), e, TOLERANCE, "%s pair %d-%d (program, LAMMPS)"
+                % (name, i, j))
+    c.close(p.energy["ess"], sum(ref.values()), 1e-5, "%s total (program, LAMMPS)" % name)
+    print("%-12s %2d molecules, %3d pairs, E %.6f" % (name, len(mols), len(ref),
+                                                     sum(ref.values())))
 
 
 def main():
-    src, tests = sys.argv[2], sys.argv[3]
+    _, src, build = rc.args()
     sys.path.insert(0, os.path.join(src, "tools"))
     import solvent_energy as se
 
-    ok = True
-    with tempfile.TemporaryDirectory() as tmp:
+    c = rc.Checks("lammps_solvent")
+    with rc.workdir() as tmp:
         for k, cluster in enumerate(CLUSTERS):
-            ok &= check(k, cluster, os.path.join(tests, "solvent_tool"), se, tmp)
-    sys.exit(0 if ok else 1)
+            check(c, k, cluster, build, se, tmp)
+    return c.finish()
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

@@ -10,15 +10,12 @@ long-range correction of the organic solvent.
 Arguments: <veka binary> <source dir> <build dir of the tests>. Exit 77 without numpy."""
 
 import os
-import subprocess
 import sys
-import tempfile
 
-try:
-    import numpy as np
-except ImportError:
-    print("numpy not available")
-    sys.exit(77)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import refcheck as rc  # noqa: E402
+
+np = rc.need("numpy", "numpy")
 
 # (solvents, species (model, kind, count), edge, rcut, dielrf, slab, icutas)
 CASES = [
@@ -35,55 +32,40 @@ CASES = [
 ]
 
 
-def check(case, k, tool, tools_dir, tmp):
-    sys.path.insert(0, tools_dir)
-    import solvent_energy as se
-
+def check(c, case, k, build, se, tmp):
     solvents, species, edge, rcut, dielrf, slab, icutas = case
     edges = [edge, edge, edge]
     mols = se.place(species, edges, seed=100 + k, min_dist=2.2 if "TIP" in solvents[0] else 2.8)
     path = os.path.join(tmp, "box%d.txt" % k)
     se.write_box(path, solvents, edges, mols, rcut, dielrf, 1, slab, icutas)
-    run = subprocess.run([tool, path], capture_output=True, text=True)
-    if run.returncode != 0:
-        print("case %d FAIL: solvent_tool: %s" % (k, run.stderr.strip()))
-        return False
-    p = se.Params(run.stdout)
-    e = se.pair_energies(p, solvents, mols, edges, slab)
-    total = float(np.sum(np.triu(e, 1)))
+    p = se.Params(rc.tool(build, "solvent_tool", path))
+    e = np.triu(se.pair_energies(p, solvents, mols, edges, slab), 1)
     program = np.zeros_like(e)
     for (i, j), v in p.pairs.items():
         program[i - 1, j - 1] = v
-    worst = float(np.max(np.abs(np.triu(e, 1) - program)))
-    problems = []
-    if abs(total - p.energy["ess"]) > 1e-6:
-        problems.append("total: program %.9f, evaluator %.9f" % (p.energy["ess"], total))
-    if worst > 1e-9:
-        problems.append("largest pair difference %.2e" % worst)
-    interacting = int(np.count_nonzero(np.triu(e, 1)))
-    if interacting < len(mols):
-        problems.append("only %d interacting pairs" % interacting)
+    name = "case %d (%s, RCUT %.2f, DIELRF %.1f, slab %d)" % (k, "+".join(solvents), rcut,
+                                                              dielrf, slab)
+    c.close(p.energy["ess"], float(np.sum(e)), 1e-6, name + ": total (program, evaluator)")
+    c.close(float(np.max(np.abs(e - program))), 0.0, 1e-9, name + ": largest pair difference")
+    c.check(np.count_nonzero(e) >= len(mols), name + ": too few interacting pairs")
     if len(solvents) == 1:
-        ecut = se.long_range(p, solvents, [len(mols)], edges)
-        if abs(ecut - p.energy["ecut"]) > 1e-9:
-            problems.append("ECUT: program %.9f, evaluator %.9f" % (p.energy["ecut"], ecut))
-    print("%-12s %3d molecules RCUT %5.2f DIELRF %5.1f slab %d: E %.6f (%d pairs) "
-          "ECUT %.6f, pair diff %.1e" % ("+".join(solvents), len(mols), rcut, dielrf, slab,
-                                         total, interacting, p.energy["ecut"], worst))
-    for problem in problems:
-        print("   FAIL:", problem)
-    return not problems
+        c.close(p.energy["ecut"], se.long_range(p, solvents, [len(mols)], edges), 1e-9,
+                name + ": ECUT (program, evaluator)")
+    print("%s: E %.6f (%d pairs) ECUT %.6f" % (name, float(np.sum(e)), np.count_nonzero(e),
+                                               p.energy["ecut"]))
 
 
 def main():
-    src, tests = sys.argv[2], sys.argv[3]
-    tool = os.path.join(tests, "solvent_tool")
-    ok = True
-    with tempfile.TemporaryDirectory() as tmp:
+    _, src, build = rc.args()
+    sys.path.insert(0, os.path.join(src, "tools"))
+    import solvent_energy as se
+
+    c = rc.Checks("periodic_solvent")
+    with rc.workdir() as tmp:
         for k, case in enumerate(CASES):
-            ok &= check(case, k, tool, os.path.join(src, "tools"), tmp)
-    sys.exit(0 if ok else 1)
+            check(c, case, k, build, se, tmp)
+    return c.finish()
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

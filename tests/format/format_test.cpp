@@ -2,6 +2,8 @@
 // the list helpers on units. Expected records are as gfortran writes the same statements.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -62,9 +64,8 @@ TEST(Format, SixPerRecordOverAThousandValues) {
   }
   ASSERT_EQ(out.size(), 167u);
   for (std::size_t r = 0; r < 166; ++r) ASSERT_EQ(out[r].size(), 78u) << r;
-  EXPECT_EQ(out.back().size(), 52u);
-  EXPECT_EQ(out[0].substr(13, 13), formatF(v[1], 13, 8));
-  EXPECT_EQ(out[166].substr(39, 13), formatF(v[999], 13, 8));
+  EXPECT_EQ(std::tuple(out.back().size(), out[0].substr(13, 13), out[166].substr(39, 13)),
+            std::tuple(52u, formatF(v[1], 13, 8), formatF(v[999], 13, 8)));
 }
 
 TEST(Format, ReadsTheAtomRecordLayout) {
@@ -79,15 +80,8 @@ TEST(Format, ReadsTheAtomRecordLayout) {
   in >> n >> name >> t1 >> t2;
   for (int k = 0; k < 3; ++k) in >> partner[k] >> value[k];
   in >> resName >> res;
-  EXPECT_EQ(n, 5);
-  EXPECT_EQ(name, "C5");
-  EXPECT_EQ(t1, 13);
-  EXPECT_EQ(t2, 13);
-  EXPECT_EQ(partner[2], 2);
-  EXPECT_EQ(value[0], 1.529);
-  EXPECT_EQ(value[2], -120.0);
-  EXPECT_EQ(resName, "ALA");
-  EXPECT_EQ(res, 7);
+  EXPECT_EQ(std::tuple(n, name, t1, t2, partner[2], value[0], value[2], resName, res),
+            std::tuple(5, "C5", 13, 13, 2, 1.529, -120.0, "ALA", 7));
 }
 
 TEST(Format, ASecondRecordFromASingleRecordIsAnInputError) {

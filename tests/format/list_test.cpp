@@ -1,6 +1,8 @@
 // List-directed records: writing items, continuation records, strings and errors.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <string>
 
 #include "format/record.hpp"
@@ -66,10 +68,12 @@ std::string listError(std::string_view record, int count) {
 }
 
 TEST(ListReader, BadTokensAreRefusedWithTheirColumn) {
-  EXPECT_EQ(listError("1 2 abc", 3), "bad real number in list input at column 5: 'abc'");
-  EXPECT_EQ(listError("1.5e", 1), "bad real number in list input at column 1: '1.5e'");
-  EXPECT_EQ(listError("  1e999", 1), "real number out of range in list input at column 3: '1e999'");
-  EXPECT_EQ(listError("0*5", 1), "bad repeat count in list input at column 1: '0*'");
+  EXPECT_EQ(std::tuple(listError("1 2 abc", 3), listError("1.5e", 1), listError("  1e999", 1),
+                       listError("0*5", 1)),
+            std::tuple("bad real number in list input at column 5: 'abc'",
+                       "bad real number in list input at column 1: '1.5e'",
+                       "real number out of range in list input at column 3: '1e999'",
+                       "bad repeat count in list input at column 1: '0*'"));
   EXPECT_EQ(listError("'abc", 1),
             "unterminated character constant in list input at column 1: ''abc'");
   EXPECT_EQ(listError("'a'b", 1), "bad value in list input at column 1: ''a'b'");

@@ -1,6 +1,8 @@
 // Reading fixed-column fields: positions, the values read and the errors raised.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -47,9 +49,7 @@ TEST(RecordReader, ColumnsPastTheEndReadAsBlanks) {
   EXPECT_EQ(r.I(5), 42);
   EXPECT_EQ(r.I(5), 1);  // "1" followed by four missing columns
   EXPECT_EQ(r.I(5), 0);  // wholly past the end
-  EXPECT_EQ(r.F(8, 3), 0.0);
-  EXPECT_EQ(r.A(4), "");
-  EXPECT_EQ(r.A<4>(), "    ");
+  EXPECT_EQ(std::tuple(r.F(8, 3), r.A(4), r.A<4>()), std::tuple(0.0, "", "    "));
 }
 
 TEST(RecordReader, CharacterFieldsKeepTheRightmostColumnsOfAWiderField) {
@@ -162,9 +162,8 @@ TEST(RecordReader, ErrorsNameTheColumnsTheFieldAndTheRecord) {
     r.I(3);
     FAIL();
   } catch (const InputError& e) {
-    EXPECT_EQ(e.origin().file, "zmat.z");
-    EXPECT_EQ(e.origin().unit, 26);
-    EXPECT_EQ(e.origin().record, 14);
+    EXPECT_EQ(std::tuple(e.origin().file, e.origin().unit, e.origin().record),
+              std::tuple("zmat.z", 26, 14));
   }
 }
 

@@ -2,6 +2,8 @@
 // very wide fields, argument limits).
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <climits>
 #include <cstdio>
 #include <string>
@@ -56,20 +58,17 @@ TEST(RecordWriter, FieldsWiderThanAnyBufferKeepAllTheirDigits) {
             std::string(1100 - 1082, ' ') + "0." + std::string(expect + 2) + "000000");
   const std::string e = formatE(1.0 / 3.0, 900, 850);
   ASSERT_EQ(e.size(), 900u);
-  EXPECT_EQ(e.substr(e.size() - 4), "E+00");
-  EXPECT_EQ(e.substr(900 - 4 - 850, 20), "33333333333333331482");
-  EXPECT_EQ(formatF(-1e308, 400, 2).substr(400 - 313, 5), "-1000");
+  EXPECT_EQ(std::tuple(e.substr(e.size() - 4), e.substr(900 - 4 - 850, 20),
+                       formatF(-1e308, 400, 2).substr(400 - 313, 5)),
+            std::tuple("E+00", "33333333333333331482", "-1000"));
 }
 
 TEST(RecordWriter, IntegersAtTheLimitsAndOddArguments) {
-  EXPECT_EQ(formatI(LLONG_MIN, 20), "-9223372036854775808");
-  EXPECT_EQ(formatI(LLONG_MIN, 19), "*******************");
-  EXPECT_EQ(formatI(-5, 6, 4), " -0005");
+  EXPECT_EQ(std::tuple(formatI(LLONG_MIN, 20), formatI(LLONG_MIN, 19), formatI(-5, 6, 4)),
+            std::tuple("-9223372036854775808", "*******************", " -0005"));
   EXPECT_EQ(formatI(5, 2, 3), "**");  // more digits asked than the width holds
-  EXPECT_EQ(formatI(0, 3, 0), "   ");
-  EXPECT_EQ(formatI(0, 0, 0), " ");
-  EXPECT_EQ(formatI(12, -1), "");
-  EXPECT_EQ(formatF(1.0, -1, 2), "");
+  EXPECT_EQ(std::tuple(formatI(0, 3, 0), formatI(0, 0, 0), formatI(12, -1), formatF(1.0, -1, 2)),
+            std::tuple("   ", " ", "", ""));
   EXPECT_EQ(formatF(2.5, 4, -3), "  2.");  // negative decimals count as none
   EXPECT_EQ(formatE(2.5, 8, 0), "********");
   EXPECT_EQ(formatE(1e-320, 13, 6, 'D'), " 0.999989-320");

@@ -3,6 +3,8 @@
 // solvent) and the stops. The tests write the boxes they need in the stored layout.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -13,7 +15,7 @@
 
 #include "input/boxes.hpp"
 #include "montecarlo/random.hpp"
-#include "support/run.hpp"
+#include "support/run_state.hpp"
 
 namespace veka::test {
 namespace {
@@ -70,21 +72,13 @@ std::string filler(int lines) {
   return t;
 }
 
-struct Boxes {
-  TempDir dir;
-  std::unique_ptr<State> st = std::make_unique<State>();
-  State& s = *st;
-  Boxes() { s.io.output.open(dir.file("out"), OpenStatus::Unknown); }
+struct Boxes : RunState {
   void file(Unit& u, const std::string& name, const std::string& text) {
     writeFile(dir.file(name), text);
     ASSERT_EQ(u.open(dir.file(name), OpenStatus::Old), 0);
   }
-  void solvent(int code, int size, int nmol) {
-    s.sol.code(1) = code;
-    s.sol.nsites(1) = code == 2 || code == 7 || code == 12 ? 4 : (code == 10 ? 1 : 3);
-    if (code == 13 || code == 9 || code == 11) s.sol.nsites(1) = 5;
-    s.sol.boxSize = size;
-    s.coord.NMOL = nmol;
+  void solvent(int code, int sites, int size, int nmol) {
+    s.sol.code(1) = code, s.sol.nsites(1) = sites, s.sol.boxSize = size, s.coord.NMOL = nmol;
   }
 };
 
@@ -95,10 +89,8 @@ TEST(StoredBoxes, FileAndLinesOfEverySolventAndSize) {
   for (int code : {1, 2, 13})
     for (int k = 0; k < 7; ++k) {
       const BoxSource b = chooseBox(f.s, code, waterSizes[k]);
-      EXPECT_EQ(b.unit, &f.s.io.waterfile);
-      EXPECT_EQ(b.skip, waterLines[k]);
-      EXPECT_EQ(b.storedSites, 4);
-      EXPECT_EQ(b.readSites, code == 2 ? 4 : 3);
+      EXPECT_EQ(std::tuple(b.unit, b.skip, b.storedSites, b.readSites),
+                std::tuple(&f.s.io.waterfile, waterLines[k], 4, code == 2 ? 4 : 3));
     }
   // Organic codes 3..12 (11: CCL4, 20: the argon box) at sizes 128, 267, 400.
   const int lines[11][3] = {{0, 193, 595},      {1196, 1389, 1791}, {2392, 2581, 2983},
@@ -118,25 +110,20 @@ TEST(StoredBoxes, FileAndLinesOfEverySolventAndSize) {
   EXPECT_EQ(chooseBox(f.s, 5, 125).skip, 2392);
   EXPECT_EQ(chooseBox(f.s, 3, 192).skip, 0);
   for (auto [code, size] : std::vector<std::pair<int, int>>{
-           {3, 216}, {3, 125}, {5, 192}, {2, 128}, {2, 192}, {10, 100}, {1, 0}}) {
-    testing::internal::CaptureStdout();
-    EXPECT_THROW(chooseBox(f.s, code, size), Stop);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+           {3, 216}, {3, 125}, {5, 192}, {2, 128}, {2, 192}, {10, 100}, {1, 0}})
+    EXPECT_EQ(f.stop([&] { chooseBox(f.s, code, size); }),
               " UNAVAILABLE BOX SIZE REQUESTED IN ZSTART - ABORTED\n");
-  }
 }
 
 TEST(StoredBoxes, Tip4pReadsTheThirdWaterBoxAllFourSites) {
   Boxes f;
   const TestBox b = makeBox(7, 4, 6.5);
   f.file(f.s.io.waterfile, "water", filler(934) + b.text() + filler(3));
-  f.solvent(2, 267, 267);
+  f.solvent(2, 4, 267, 267);
   placeSolvent(f.s);
   const Coord& c = f.s.coord;
-  EXPECT_EQ(c.NMOL, 7);
-  EXPECT_EQ(f.s.slvbox.requested, 267);
-  EXPECT_EQ(c.EDGE(3), 13.0);
-  EXPECT_EQ(c.HALF(1), 6.5);
+  EXPECT_EQ(std::tuple(c.NMOL, f.s.slvbox.requested, c.EDGE(3), c.HALF(1)),
+            std::tuple(7, 267, 13.0, 6.5));
   for (int i = 1; i <= 7; ++i) {
     EXPECT_EQ(c.solvent(i), 1);
     for (int k = 1; k <= 4; ++k) {
@@ -152,7 +139,7 @@ TEST(StoredBoxes, Tip3pStopsAfterThreeSitesAndTip5pBuildsItsLonePairs) {
     Boxes f;
     const TestBox b = makeBox(5, 4, 4.0);
     f.file(f.s.io.waterfile, "water", b.text());  // the 216 box: no lines before it
-    f.solvent(code, 216, 216);
+    f.solvent(code, code == 1 ? 3 : 5, 216, 216);
     placeSolvent(f.s);
     const Coord& c = f.s.coord;
     ASSERT_EQ(c.NMOL, 5);
@@ -188,8 +175,7 @@ TEST(StoredBoxes, OwnSolventSitsAtTheArgonCentresSpreadApart) {
   z.NSAT = 3;  // a linear molecule 3.0 A long
   z.IZ1(2) = 1, z.BND(2) = 1.5;
   z.IZ1(3) = 2, z.BND(3) = 1.5, z.IZ2(3) = 1, z.ANG(3) = M_PI;
-  f.solvent(20, 267, 267);
-  f.s.sol.nsites(1) = 3;
+  f.solvent(20, 3, 267, 267);
   placeSolvent(f.s);
   const double spread = (3.0 + 2.5) / 3.8;
   const Coord& c = f.s.coord;
@@ -208,7 +194,7 @@ TEST(StoredBoxes, Size192AddsHalfTheImageAboveAlongZ) {
   Boxes f;
   const TestBox b = makeBox(8, 3, 5.0);
   f.file(f.s.io.org1fil, "org1", b.text());
-  f.solvent(3, 192, 192);
+  f.solvent(3, 3, 192, 192);
   placeSolvent(f.s);
   const Coord& c = f.s.coord;
   ASSERT_EQ(c.NMOL, 12);
@@ -232,7 +218,7 @@ TEST(StoredBoxes, AutomaticBoxAroundTheSolute) {
   Boxes f;
   const TestBox b = makeBox(8, 4, 3.0);
   f.file(f.s.io.waterfile, "water", filler(2919) + b.text());
-  f.solvent(2, 216, 9999);
+  f.solvent(2, 4, 216, 9999);
   Zmat& zm = f.s.zmat;
   zm.NSATM = 3;
   zm.ITYPE(3) = -1;  // a dummy atom far out does not count
@@ -264,12 +250,10 @@ TEST(StoredBoxes, AutomaticBoxAroundTheSolute) {
   x.x(2) = x.y(2) = 40.0;  // a box of 94 x 94 x 24 A does not fit
   Boxes g;
   g.file(g.s.io.waterfile, "water", filler(2919) + b.text());
-  g.solvent(2, 216, 9999);
+  g.solvent(2, 4, 216, 9999);
   g.s.zmat = zm;
   g.s.solcor.xyz[0] = x;
-  testing::internal::CaptureStdout();
-  EXPECT_THROW(placeSolvent(g.s), Stop);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(g.stop([&] { placeSolvent(g.s); }),
             " ** MAX # OF SOLVENT MOLECULES EXCEEDED IN BIGBOX **\n MXS =  2500\n");
 }
 
@@ -278,7 +262,7 @@ TEST(StoredBoxes, SecondSolventReplacesMoleculesChosenAtRandom) {
   const TestBox water = makeBox(10, 4, 5.0), meoh = makeBox(3, 3, 5.0);
   f.file(f.s.io.waterfile, "water", water.text());
   f.file(f.s.io.org1fil, "org1", meoh.text());
-  f.solvent(2, 216, 216);
+  f.solvent(2, 4, 216, 216);
   f.s.sol.code(2) = 3;
   f.s.sol.nsites(2) = 3;
   f.s.sol.NMOL2 = 4;
@@ -303,9 +287,7 @@ TEST(StoredBoxes, SecondSolventReplacesMoleculesChosenAtRandom) {
   }
   f.s.sol.NMOL2 = 501;
   f.s.coord.NMOL = 216;
-  testing::internal::CaptureStdout();
-  EXPECT_THROW(placeSolvent(f.s), Stop);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(f.stop([&] { placeSolvent(f.s); }),
             " TOO MANY SOLVENT 2 MOLECULES - UP NLIM2 & RECOMPILE\n");
 }
 
@@ -316,7 +298,7 @@ TEST(StoredBoxes, ABoxThatEndsEarlyOrHasNoMoleculesOrNoVolumeIsAnInputError) {
   for (const std::string& text : {shortBox, "   0" + full.substr(4), flat, filler(100)}) {
     Boxes f;
     f.file(f.s.io.waterfile, "water", text);
-    f.solvent(2, 216, 216);
+    f.solvent(2, 4, 216, 216);
     EXPECT_THROW(placeSolvent(f.s), fmt::InputError);
   }
 }

@@ -3,6 +3,8 @@
 // status -1.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/command_section.hpp"
 #include "support/job.hpp"
 
@@ -61,9 +63,9 @@ TEST(CommandSectionStops, CutoffTypeIsCheckedDuringTheSetUp) {
     EXPECT_EQ(listing.find(msg), listing.size() - msg.size() - 1) << listing;
     EXPECT_NE(listing.find("VEKA  4.9"), std::string::npos);
     // Stopped before any result: no energies, an empty summary and structure file.
-    EXPECT_EQ(listing.find("Energy components"), std::string::npos);
-    EXPECT_EQ(readFile(job.file("sum.txt")), "");
-    EXPECT_EQ(readFile(job.file("plt.txt")), "");
+    EXPECT_EQ(std::tuple(listing.find("Energy components"), readFile(job.file("sum.txt")),
+                         readFile(job.file("plt.txt"))),
+              std::tuple(std::string::npos, "", ""));
   }
 }
 

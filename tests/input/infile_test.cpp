@@ -2,6 +2,8 @@
 // only read, the replacement of the file on disk, and every stop and input error.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <sys/stat.h>
 #include <cmath>
 #include <memory>
@@ -66,9 +68,10 @@ void readText(State& s, const std::string& text, InfileUse use, bool zero = fals
 TEST(Infile, RecordsInTheWritersOrder) {
   auto s = system();
   const std::vector<std::string> l = lines(infileText(*s));
-  EXPECT_EQ(l[0], "    5    4    3    1    2    1      123       45   654321 493 15 12");
-  EXPECT_EQ(l[1], "    25.00     1.00  10.00000000  11.00000000  12.00000000");
-  EXPECT_EQ(l[2].substr(0, 40), " -0.123456789012D+04 -0.212500000000D+02");
+  EXPECT_EQ(std::tuple(l[0], l[1], l[2].substr(0, 40)),
+            std::tuple("    5    4    3    1    2    1      123       45   654321 493 15 12",
+                       "    25.00     1.00  10.00000000  11.00000000  12.00000000",
+                       " -0.123456789012D+04 -0.212500000000D+02"));
   EXPECT_EQ(l[9].size(), 80u);  // record 4
   EXPECT_EQ(l[10],
             "  0.150000000000D+01  0.000000000000D+00  0.000000000000D+00  "
@@ -90,10 +93,9 @@ TEST(Infile, ReadBackGivesTheSameSystemToTheWrittenPrecision) {
   EXPECT_NEAR(b->energy.EOLD, a->energy.EOLD, 1e-8);
   EXPECT_NEAR(b->zmat.DIH(4), a->zmat.DIH(4), 1e-9);
   EXPECT_NEAR(b->coord.Z(5, 4), a->coord.Z(5, 4), 5e-9);
-  EXPECT_EQ(b->coord.EDGE(2), 22.0);
-  EXPECT_EQ(b->mcrec.IRDF1(100, 15), 1234567);
-  EXPECT_EQ(b->mcrec.version, 493);
-  EXPECT_EQ(b->config.NACCPT, 123);
+  EXPECT_EQ(
+      std::tuple(b->coord.EDGE(2), b->mcrec.IRDF1(100, 15), b->mcrec.version, b->config.NACCPT),
+      std::tuple(22.0, 1234567, 493, 123));
   Rands fresh;
   seedRands(fresh, 654321);
   EXPECT_EQ(ranu(b->rands), ranu(fresh));
@@ -109,14 +111,11 @@ TEST(Infile, SolventOnlyTakesMoleculesBoxAndCoordinates) {
   b->sol = a->sol;
   b->coord.NMOL = 4;  // fewer than the file holds; no solute at all
   readText(*b, infileText(*a), InfileUse::Solvent);
-  EXPECT_EQ(b->coord.NMOL, 5);
-  EXPECT_EQ(b->slvbox.requested, 4);
-  EXPECT_EQ(b->coord.solvent(3), 2);
+  EXPECT_EQ(std::tuple(b->coord.NMOL, b->slvbox.requested, b->coord.solvent(3)),
+            std::tuple(5, 4, 2));
   EXPECT_NEAR(b->coord.Y(2, 3), a->coord.Y(2, 3), 5e-9);
-  EXPECT_EQ(b->coord.HALF(3), 12.0);
-  EXPECT_EQ(b->energy.EOLD, 0.0);
-  EXPECT_EQ(b->config.NACCPT, 0);
-  EXPECT_EQ(b->rands.seed, kNewRunSeed);
+  EXPECT_EQ(std::tuple(b->coord.HALF(3), b->energy.EOLD, b->config.NACCPT, b->rands.seed),
+            std::tuple(12.0, 0.0, 0, kNewRunSeed));
 }
 
 TEST(Infile, WrittenBesideAndRenamedIntoPlace) {

@@ -65,9 +65,8 @@ TEST(CommandLine, OptionsAreCaseBlindAndOnlyThreeCharactersCount) {
   Parsed p = parse({"700", "0", "0", "0", "0", "-ZMATRIX", "my.z", "-Pa", "par.txt", "-unknown",
                     "-ot", "list.txt", "-ba"});
   ASSERT_TRUE(p.ok);
-  EXPECT_EQ(p.s->io.fileName(6), "my.z");
-  EXPECT_EQ(p.s->io.fileName(7), "par.txt");
-  EXPECT_EQ(p.s->io.fileName(1), "list.txt");
+  EXPECT_EQ(std::tuple(p.s->io.fileName(6), p.s->io.fileName(7), p.s->io.fileName(1)),
+            std::tuple("my.z", "par.txt", "list.txt"));
   EXPECT_TRUE(p.s->io.fileName(13).empty());  // "-ba" without a name
 }
 
@@ -77,9 +76,8 @@ TEST(CommandLine, EnvironmentFillsBlankNamesWithoutQuotes) {
                                                                    {"BANGPAR", "'b'\"x\""},
                                                                    {"SAVE", "s.txt"}});
   EXPECT_EQ(p.s->io.fileName(6), "given.z");  // the option wins
-  EXPECT_EQ(p.s->io.fileName(1), "out put.txt");
-  EXPECT_EQ(p.s->io.fileName(13), "bx");
-  EXPECT_EQ(p.s->io.fileName(4), "s.txt");
+  EXPECT_EQ(std::tuple(p.s->io.fileName(1), p.s->io.fileName(13), p.s->io.fileName(4)),
+            std::tuple("out put.txt", "bx", "s.txt"));
   EXPECT_TRUE(p.s->io.fileName(2).empty());
 }
 

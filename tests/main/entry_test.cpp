@@ -2,6 +2,8 @@
 // the banner and the dispatch of a run mode.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <unistd.h>
 
 #include <filesystem>
@@ -24,9 +26,7 @@ TEST(Entry, UsageGoesToStandardOutputThenErrorWithStatusMinusOne) {
         std::vector<std::string>{"abc", "100", "1", "0", "0", "0"},
         std::vector<std::string>{"a", "b", "100", "1", "0", "0"}}) {
     const RunResult r = runVeka(args);
-    EXPECT_EQ(r.status, 255);
-    EXPECT_EQ(r.out, usageText());
-    EXPECT_EQ(r.err, usageText());
+    EXPECT_EQ(std::tuple(r.status, r.out, r.err), std::tuple(255, usageText(), usageText()));
   }
 }
 

@@ -13,8 +13,7 @@
 
 #include "molecule/bonded.hpp"
 #include "molecule/params.hpp"
-#include "support/run.hpp"
-#include "support/stop.hpp"
+#include "support/run_state.hpp"
 
 namespace veka::test {
 
@@ -22,30 +21,12 @@ inline std::string paramsData(const std::string& name) {
   return testData("molecule/data/params/" + name);
 }
 
-struct ParamsFixture {
-  TempDir dir;
-  std::unique_ptr<State> st = std::make_unique<State>();
-  State& s = *st;
-
+struct ParamsFixture : RunState {
   explicit ParamsFixture(const std::string& parfile = "types.par",
                          const std::string& bangfil = "bonds.par") {
-    open(s.io.output, dir.file("out.lst"), OpenStatus::Unknown);
     if (!parfile.empty()) open(s.io.parfile, paramsData(parfile), OpenStatus::Old);
     if (!bangfil.empty()) open(s.io.bangfil, paramsData(bangfil), OpenStatus::Old);
     s.misc.TK = 298.15;
-  }
-  static void open(Unit& u, const std::string& path, OpenStatus st) {
-    ASSERT_EQ(u.open(path, st), 0) << path;
-  }
-  // The listing written so far.
-  std::string listing() {
-    s.io.output.flush();
-    return readFile(dir.file("out.lst"));
-  }
-  // Runs f, which must stop the run; returns the message.
-  template <class F>
-  std::string stop(F&& f) {
-    return stopMessage([&] { return listing(); }, f);
   }
 
   // One solute molecule of atoms with (reference, final) types; final 0 = unchanged.

@@ -2,6 +2,8 @@
 // the intrasolvent pairs, the internal energy of a molecule, and every stop.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -98,16 +100,10 @@ TEST(SolventZmatrix, ReadsTheMoleculeItsListsAndItsName) {
   Solvent f;
   f.setUp();
   const Szmat& z = f.s.szmat;
-  EXPECT_EQ(f.s.sol.name(1), "MEOH ");
-  EXPECT_EQ(f.s.sol.nsites(1), 6);
-  EXPECT_EQ(z.flexible, 1);
+  EXPECT_EQ(std::tuple(f.s.sol.name(1), f.s.sol.nsites(1), z.flexible), std::tuple("MEOH ", 6, 1));
   EXPECT_DOUBLE_EQ(z.ANG(3), 108.5 * f.s.misc.DTORAD);
   // Variable bonds of atoms 2 and 3 to their bond partners, then the additional ones.
-  EXPECT_EQ(z.NSVBND, 2);
-  EXPECT_EQ(z.NSBND, 5);
-  EXPECT_EQ(z.IB2(2), 2);
-  EXPECT_EQ(z.IA3(1), 1);
-  EXPECT_EQ(z.ID1(1), 3);
+  EXPECT_EQ(std::tuple(z.NSVBND, z.NSBND, z.IB2(2), z.IA3(1), z.ID1(1)), std::tuple(2, 5, 2, 1, 3));
   EXPECT_EQ(z.ITOR1(1), 9);  // final type 0 reads as the reference type
   // Site parameters, the local type 800 from the file's own table.
   EXPECT_EQ(f.s.potpar.nameW(5, 1), "H5 ");
@@ -138,9 +134,7 @@ TEST(SolventZmatrix, PairsAreTheOneFourAndFartherOnesOutsideTheRanges) {
   const Szmat& z = f.s.szmat;
   ASSERT_EQ(z.NSPAIR, 3);
   for (int n = 1; n <= 3; ++n) {
-    EXPECT_EQ(z.SPI(n), 3);
-    EXPECT_EQ(z.SPJ(n), 3 + n);
-    EXPECT_EQ(z.S14(n), 1);
+    EXPECT_EQ(std::tuple(z.SPI(n), z.SPJ(n), z.S14(n)), std::tuple(3, 3 + n, 1));
   }
   SolventText t;
   t.ranges = {"   3   3   5   6"};
@@ -266,6 +260,8 @@ TEST(SolventZmatrix, EveryStop) {
       {[](SolventText& t) { t.addBonds = {"   1   9"}; },
        " *** Atom Number     9 Out of Range in Additional Bonds, Record    12 - Killed in "
        "REDZMS ***"},
+      {[](SolventText& t) { t.atoms[4].replace(9, 4, " 805"); },  // not in the local table
+       " No Entry in Solvent Z-matrix for Atom Type  805"},
       {[](SolventText& t) { t.atoms[3].replace(51, 4, "   4"); },
        " *** Invalid Z-matrix Connection for Atom     4 - Killed in REDZMS ***"},
   };

@@ -68,9 +68,8 @@ TEST(Calfreq, SingleAtomHasThreeZeroModesAndOnlyTranslation) {
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(std::tuple(r.w->ncoord, r.w->n0, r.w->nvib), std::tuple(3, 3, 0));
   for (int k = 0; k < 3; ++k) EXPECT_EQ(freq(r, k), 0.0);
-  EXPECT_EQ(r.w->thermo.rotor, Rotor::Atom);
-  EXPECT_EQ(r.w->thermo.srot, 0.0);
-  EXPECT_EQ(r.w->thermo.svib, 0.0);
+  EXPECT_EQ(std::tuple(r.w->thermo.rotor, r.w->thermo.srot, r.w->thermo.svib),
+            std::tuple(Rotor::Atom, 0.0, 0.0));
   EXPECT_NEAR(r.w->thermo.stotal, r.w->thermo.strans, 1e-12);
 }
 
@@ -117,11 +116,10 @@ TEST(Calfreq, FlexibleWaterHasSixZeroModesAndMassOrthogonalNormalCoordinates) {
   ASSERT_LT(k + 10, lines.size());
   EXPECT_EQ(lines[k - 1],
             std::string(20, ' ') + "         1         2         3         4         5");
-  EXPECT_EQ(lines[k].size(), 20u + 50u);
-  EXPECT_EQ(lines[k + 1].substr(0, 20), "    1     X         ");
-  EXPECT_EQ(lines[k + 2].substr(0, 20), "    1     Y         ");
-  EXPECT_EQ(lines[k + 9].substr(0, 20), "    3     Z         ");
-  EXPECT_EQ(lines[k + 9].size(), 70u);
+  EXPECT_EQ(std::tuple(lines[k].size(), lines[k + 1].substr(0, 20), lines[k + 2].substr(0, 20),
+                       lines[k + 9].substr(0, 20), lines[k + 9].size()),
+            std::tuple(20u + 50u, "    1     X         ", "    1     Y         ",
+                       "    3     Z         ", 70u));
 }
 
 TEST(Calfreq, FullyRigidZmatrixLeavesOnlyTheRigidBodyModesBelowTheLimit) {

@@ -32,38 +32,25 @@ TEST(ThermoSettings, InvalidValuesTakeTheirDefaults) {
   EXPECT_DOUBLE_EQ(thermoSettings(-273.15, 0.97, 100, 1, 1).T, 0.0);
 }
 
-TEST(Inertia, MomentsAxesAndRotorClasses) {
-  // H2 along z: I = mu d^2 about x and y.
+// The moments themselves enter the rotational entropy compared with ASE (ase_check.py).
+TEST(Inertia, RotorClassesAndDegenerateSets) {
   const int zH[2] = {1, 1};
   const double h2[6] = {0, 0, 0.1, 0, 0, 0.84};
   const Inertia a = inertia(2, h2, zH);
-  EXPECT_NEAR(a.mass, 2 * 1.0079, 1e-12);
-  EXPECT_NEAR(a.com[2], 0.47, 1e-12);
-  EXPECT_NEAR(a.moments[1], 1.0079 / 2 * 0.74 * 0.74, 1e-8);
-  EXPECT_NEAR(a.moments[2], a.moments[1], 1e-8);
-  EXPECT_EQ(a.rot[0], 0.0);
-  EXPECT_NEAR(a.rot[1], 16.8576522 / a.moments[1], 1e-6);
   EXPECT_EQ(a.rotor(), Rotor::Linear);
+  EXPECT_EQ(a.rot[0], 0.0);
   EXPECT_NEAR(std::fabs(a.axes[2]), 1.0, 1e-9);  // smallest moment about the bond axis
-  // A right triangle of unit masses (unweighted): the geometric moments.
   const int z3[3] = {6, 8, 1};
   const double tri[9] = {0, 0, 0, 3, 0, 0, 0, 4, 0};
-  const Inertia g = inertia(3, tri, z3, false);
-  EXPECT_NEAR(g.mass, 3.0, 1e-12);
-  EXPECT_NEAR(g.com[0], 1.0, 1e-12);
+  const Inertia g = inertia(3, tri, z3, false);  // unit masses: the geometric moments
   EXPECT_NEAR(g.com[1], 4.0 / 3.0, 1e-12);
-  EXPECT_NEAR(g.moments[2], g.moments[0] + g.moments[1], 1e-8);  // planar
-  // The trace is twice the sum of squared distances from the centre: 2 (6 + 96/9).
   EXPECT_NEAR(g.moments[0] + g.moments[1] + g.moments[2], 2 * (6 + 96.0 / 9), 1e-6);
   EXPECT_EQ(g.rotor(), Rotor::Nonlinear);
   const int z1[1] = {18};
   const double at[3] = {1, 2, 3};
-  const Inertia one = inertia(1, at, z1);
-  EXPECT_EQ(one.rotor(), Rotor::Atom);
-  EXPECT_NEAR(one.com[1], 2.0, 1e-12);
+  EXPECT_EQ(inertia(1, at, z1).rotor(), Rotor::Atom);
   // Empty set: the mass sum starts above zero, nothing divides by zero.
-  const Inertia none = inertia(0, at, z1);
-  EXPECT_TRUE(std::isfinite(none.com[0]));
+  EXPECT_TRUE(std::isfinite(inertia(0, at, z1).com[0]));
 }
 
 TEST(Inertia, VeryLargeMoleculeIsStillANonlinearRotor) {

@@ -111,9 +111,7 @@ TEST_F(Bfgs, LineSearchRefusesAnUphillDirection) {
   double dir[] = {0.5}, xnew[] = {-7.0};
   const detail::Backtrack b = detail::backtrack(counted, 1, xold, 1.0, g, dir, 10.0, xnew);
   EXPECT_TRUE(b.roundoff);
-  EXPECT_EQ(b.f, 1.0);
-  EXPECT_EQ(xnew[0], 1.0);
-  EXPECT_EQ(counted.result(0, 0, 0).functions, 0);
+  EXPECT_EQ(std::tuple(b.f, xnew[0], counted.result(0, 0, 0).functions), std::tuple(1.0, 1.0, 0));
 }
 
 TEST_F(Bfgs, LineSearchGivesUpBelowItsStepTolerance) {

@@ -49,9 +49,8 @@ class Local : public MinimizerTest, public ::testing::WithParamInterface<MethodC
   Result run(Objective& f, std::vector<double>& x, const Settings& s) {
     Recorder rec(f, static_cast<int>(x.size()));
     const Result r = minimize(GetParam().method, rec, problem(x), s, *ws_, io_);
-    EXPECT_EQ(r.error, OK);
-    EXPECT_EQ(r.functions, static_cast<long long>(rec.values.size()));
-    EXPECT_EQ(r.gradients, rec.gradients);
+    EXPECT_EQ(std::tuple(r.error, r.functions, r.gradients),
+              std::tuple(OK, static_cast<long long>(rec.values.size()), rec.gradients));
     EXPECT_DOUBLE_EQ(r.value, f.value(x.data()));
     EXPECT_LE(r.value, *std::min_element(rec.values.begin(), rec.values.end()) + 1e-15);
     return r;
@@ -137,9 +136,8 @@ TEST_F(MinimizerTest, IterationLimitsAreReportedOnceWithTheBestPoint) {
     s.maxIter = 3;
     const int before = count(c.message);
     const Result r = minimize(c.method, rec, problem(x), s, *ws_, io_);
-    EXPECT_EQ(r.error, LIMIT);
-    EXPECT_EQ(r.iterations, 3);
-    EXPECT_EQ(count(c.message), before + 1);
+    EXPECT_EQ(std::tuple(r.error, r.iterations, count(c.message)),
+              std::tuple(LIMIT, 3, before + 1));
     EXPECT_DOUBLE_EQ(r.value, f.value(x.data()));
     EXPECT_DOUBLE_EQ(r.value, *std::min_element(rec.values.begin(), rec.values.end()));
     EXPECT_LT(r.value, rec.values.front());

@@ -101,12 +101,10 @@ TEST_F(Siman, EvaluationLimitStopsWithTheBestPoint) {
   std::vector<double> x{-1.2, 1.0};
   s_.saMaxEval = 250;
   const Result r = siman(rec, problem(x, -2.0, 2.0), s_, *ws_, io_);
-  EXPECT_EQ(r.error, LIMIT);
-  EXPECT_EQ(r.functions, 250);
-  EXPECT_EQ(rec.values.size(), 250u);
-  EXPECT_EQ(r.value, *std::min_element(rec.values.begin(), rec.values.end()));
-  EXPECT_EQ(r.value, f.value(x.data()));
-  EXPECT_EQ(count(" WARNING: Maximum number of function evaluations reached."), 1);
+  EXPECT_EQ(std::tuple(r.error, r.functions, rec.values.size(), r.value, r.value,
+                       count(" WARNING: Maximum number of function evaluations reached.")),
+            std::tuple(LIMIT, 250, 250u, *std::min_element(rec.values.begin(), rec.values.end()),
+                       f.value(x.data()), 1));
 }
 
 TEST_F(Siman, RefusesBadSettingsAndAStartOutsideTheBounds) {

@@ -14,66 +14,14 @@ int multiple(const State& s, const BondOrders& b, int i) {
   return n;
 }
 
-// Every carbon of the molecule has exactly one double bond and every hydrogen none.
-void expectKekule(const State& s, const BondOrders& b) {
-  for (int i = 1; i <= s.zmat.NSATM; ++i) {
-    const int want = s.potpar.NATI(i) == 6 ? 1 : 0;
-    EXPECT_EQ(multiple(s, b, i), want) << "atom " << i;
-  }
-}
+// The bond orders of the molecules of data/expected.json are checked against RDKit's
+// reading of the MOL files (clients_check.py); these tests take the rules RDKit does not
+// see: pyridine, whose MOL file RDKit cannot sanitise, and types set by hand.
 
-TEST(BondOrder, SixMemberedRingsAlternate) {
-  for (const char* file : {"benzene.z", "toluene.z", "phenol.z"}) {
-    SCOPED_TRACE(file);
-    WriterJob job(resultsData(file));
-    const State& s = job.s;
-    const BondOrders b(s);
-    // Walk the ring from its first carbon of type CA: orders 2, 1, 2, 1, 2, 1 or 1, 2, ...
-    int prev = 0, cur = 0;
-    for (int i = 1; i <= s.zmat.NSATM && cur == 0; ++i)
-      if (iarom(s, i)) cur = i;
-    std::vector<int> orders;
-    for (int step = 0; step < 6; ++step) {
-      int next = 0;
-      for (int k = 1; k <= s.covnbr.NNEB(cur) && next == 0; ++k) {
-        const int j = s.covnbr.NEB(k, cur);
-        if (j != prev && iarom(s, j)) next = j;
-      }
-      ASSERT_NE(next, 0);
-      orders.push_back(b.order(cur, next));
-      EXPECT_EQ(b.order(next, cur), orders.back());
-      prev = cur;
-      cur = next;
-    }
-    for (std::size_t k = 0; k < 6; ++k) EXPECT_NE(orders[k], orders[(k + 1) % 6]);
-    for (int i = 1; i <= s.zmat.NSATM; ++i)
-      EXPECT_EQ(multiple(s, b, i), s.potpar.NATI(i) == 6 && iarom(s, i) ? 1 : 0) << i;
-  }
-}
-
-TEST(BondOrder, NaphthaleneGetsAKekuleStructure) {
-  WriterJob job(resultsData("naphthalene.z"));
-  expectKekule(job.s, BondOrders(job.s));
-}
-
-TEST(BondOrder, ChainsAndFunctionalGroups) {
-  struct Case {
-    const char* file;
-    int i, j, order;
-  };
-  // Atom numbers follow the SMILES of each file (heavy atoms first).
-  const Case cases[] = {
-      {"propene.z", 1, 2, 2},      {"propene.z", 2, 3, 1},   {"butadiene.z", 1, 2, 2},
-      {"butadiene.z", 2, 3, 1},    {"butadiene.z", 3, 4, 2}, {"acetonitrile.z", 2, 3, 3},
-      {"acetonitrile.z", 1, 2, 1}, {"nma.z", 2, 3, 2},       {"nma.z", 2, 4, 1},
-      {"nma.z", 1, 2, 1},          {"phenol.z", 1, 2, 1},    {"methanol.z", 1, 2, 1},
-      {"pyridine.z", 3, 4, 1},     {"pyridine.z", 4, 5, 1},  {"toluene.z", 1, 2, 1},
-      {"two_plain.z", 2, 3, 3},
-  };
-  for (const Case& c : cases) {
-    WriterJob job(resultsData(c.file));
-    EXPECT_EQ(BondOrders(job.s).order(c.i, c.j), c.order) << c.file << " " << c.i << "-" << c.j;
-  }
+TEST(BondOrder, PyridineRingBondsAreSingle) {
+  WriterJob job(resultsData("pyridine.z"));
+  EXPECT_EQ(BondOrders(job.s).order(3, 4), 1);
+  EXPECT_EQ(BondOrders(job.s).order(4, 5), 1);
 }
 
 TEST(BondOrder, TypeRulesComeBeforeTheConjugation) {

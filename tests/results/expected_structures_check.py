@@ -17,25 +17,17 @@ Arguments: <veka binary> <source dir> <build dir>. Exit 77 when a reader is miss
 """
 import json
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 
-import numpy as np
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import refcheck as rc  # noqa: E402
 
-try:
-    from rdkit import Chem, RDLogger
-except ImportError:
-    print("RDKit not available")
-    sys.exit(77)
-OBABEL = shutil.which("obabel")
-if OBABEL is None:
-    print("Open Babel not available")
-    sys.exit(77)
-RDLogger.DisableLog("rdApp.*")
-
-VEKA, SRC = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+np = rc.need("numpy", "numpy")
+Chem = rc.need("rdkit.Chem", "RDKit")
+rc.need("rdkit.RDLogger", "RDKit").DisableLog("rdApp.*")
+OBABEL = rc.need_program("obabel")
+VEKA, SRC, _ = rc.args()
 RESULTS = os.path.join(SRC, "tests", "results", "data")
 TOLERANCE = {"pdb": 2e-3, "mol": 2e-4}  # A, after superposition
 
@@ -103,12 +95,7 @@ def rdkit_reading(path, kind):
 
 
 def misfit(xyz, ref):
-    """Largest distance between the atoms of xyz superposed on ref by a proper rotation."""
-    a, b = xyz - xyz.mean(axis=0), ref - ref.mean(axis=0)
-    u, _, vt = np.linalg.svd(a.T @ b)
-    d = np.sign(np.linalg.det(u @ vt))
-    rot = u @ np.diag([1.0, 1.0, d]) @ vt
-    return float(np.max(np.linalg.norm(a @ rot - b, axis=1)))
+    return float(np.max(rc.superposed(xyz, ref)))
 
 
 def check(label, path, kind, zfile, smiles=None):
@@ -158,7 +145,7 @@ def main():
     ok &= check("expected/toluene.mol", os.path.join(RESULTS, "expected", "toluene.mol"), "mol",
                 os.path.join(RESULTS, "toluene.z"), expected["toluene.z"]["smiles"])
     example = os.path.join(SRC, "data", "examples", "methanol")
-    with tempfile.TemporaryDirectory() as work:
+    with rc.workdir() as work:
         ok &= check("example methanol.pdb (expected.sum)", example_pdb(work), "pdb",
                     os.path.join(example, "expected.sum"))
     # A single point leaves the geometry as it was read.

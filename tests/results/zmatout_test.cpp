@@ -1,6 +1,8 @@
 // The Z-matrix writer: what it writes reads back as the same solutes.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 
 #include "energy/gasphase.hpp"
@@ -54,10 +56,8 @@ void expectSameSolutes(const State& a, const State& b) {
                   b.potpar.QI[static_cast<std::size_t>(s)](i), 1e-12);
   }
   EXPECT_LT(test::rmsd(za.NSATM, a.solcor.xyz[0], b.solcor.xyz[0]), 1e-5);
-  EXPECT_EQ(a.bndcom.NBND, b.bndcom.NBND);
-  EXPECT_EQ(a.angcom.NANG, b.angcom.NANG);
-  EXPECT_EQ(a.dihcom.NDIH, b.dihcom.NDIH);
-  EXPECT_EQ(a.covnbr.NBONDS, b.covnbr.NBONDS);
+  EXPECT_EQ(std::tuple(a.bndcom.NBND, a.angcom.NANG, a.dihcom.NDIH, a.covnbr.NBONDS),
+            std::tuple(b.bndcom.NBND, b.angcom.NANG, b.dihcom.NDIH, b.covnbr.NBONDS));
 }
 
 TEST(Writzm, EveryStyleReadsBackAsTheSameSolutes) {
@@ -130,20 +130,18 @@ TEST(Writzm, FullmNamesAndResidues) {
   WriterJob job(resultsData("dodecane.z"), style("FULLM"));
   writzm(job.s, job.s.io.summary, 0.0);
   const std::vector<std::string> out = lines(job.summary());
-  EXPECT_EQ(out[1].substr(5, 3), "C00");
-  EXPECT_EQ(out[12].substr(5, 3), "C0B");  // 12th carbon: count 11
-  EXPECT_EQ(out[13].substr(5, 3), "H0C");
-  EXPECT_EQ(out[36].substr(5, 3), "H10");  // 36th atom: count 35
-  EXPECT_EQ(out[38].substr(5, 3), "H12");
-  EXPECT_EQ(out[1].substr(68), "UNK    1");
+  // 12th carbon: count 11
+  // 36th atom: count 35
+  EXPECT_EQ(std::tuple(out[1].substr(5, 3), out[12].substr(5, 3), out[13].substr(5, 3),
+                       out[36].substr(5, 3), out[38].substr(5, 3), out[1].substr(68)),
+            std::tuple("C00", "C0B", "H0C", "H10", "H12", "UNK    1"));
 
   // Dummy atoms are "DUM" and do not count; a two-letter symbol keeps both letters.
   job.s.zmat.ITYPE(2) = -1;
   job.s.potpar.NATI(3) = 17;
-  EXPECT_EQ(fullmName(job.s, 2, 1), "DUM");
-  EXPECT_EQ(fullmName(job.s, 3, 1), "Cl1");
-  EXPECT_EQ(fullmName(job.s, 3, 36), "Cl1");
-  EXPECT_EQ(fullmName(job.s, 4, 36), "C11");
+  EXPECT_EQ(std::tuple(fullmName(job.s, 2, 1), fullmName(job.s, 3, 1), fullmName(job.s, 3, 36),
+                       fullmName(job.s, 4, 36)),
+            std::tuple("DUM", "Cl1", "Cl1", "C11"));
 }
 
 // Methanol with locally defined types; `types` replaces 157, 154, 155, 156 in turn.
@@ -231,17 +229,7 @@ TEST(Writzm, DumpFollowsAnInputThatEndsInsideTheLastSection) {
 }
 
 TEST(Writzm, SolutesReadFromPdbGetClosingSections) {
-  const std::string pdb =
-      "COMPND    ACETONITRILE\n"
-      "ATOM      1  C1  UNK     1       0.000   0.000   0.000\n"
-      "ATOM      2  C2  UNK     1       1.462   0.000   0.000\n"
-      "ATOM      3  N1  UNK     1       2.622   0.000   0.000\n"
-      "ATOM      4  H1  UNK     1      -0.389   0.564   0.853\n"
-      "ATOM      5  H2  UNK     1      -0.389   0.456  -0.915\n"
-      "ATOM      6  H3  UNK     1      -0.389  -1.021   0.062\n"
-      "END\n"
-      "755754753759759759\n";
-  WriterJob job(pdb, WriterJob::Bare{});
+  WriterJob job(resultsData("acetonitrile.pdb"), WriterJob::Bare{});
   job.s.control.runMode = 1;
   job.s.control.soluteFormat = kPdb;
   readSolutes(job.s, 2);

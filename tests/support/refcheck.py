@@ -50,6 +50,16 @@ def fortran(source, work):
     return exe
 
 
+def superposed(xyz, ref):
+    """Distances between the atoms of xyz superposed on ref by the least-squares proper
+    rotation (Kabsch): a mirror image does not fit. Both are numpy arrays (atoms x 3)."""
+    np = need("numpy", "numpy")
+    a, b = xyz - xyz.mean(axis=0), ref - ref.mean(axis=0)
+    u, _, vt = np.linalg.svd(a.T @ b)
+    rot = u @ np.diag([1.0, 1.0, np.sign(np.linalg.det(u @ vt))]) @ vt
+    return np.linalg.norm(a @ rot - b, axis=1)
+
+
 def workdir():
     return tempfile.TemporaryDirectory(prefix="veka-check-")
 
