@@ -1,6 +1,7 @@
 // The trial energy of a solute move with its early exits, its acceptance and the set-up
 // of the solute-move arrays.
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <utility>
 
@@ -220,6 +221,7 @@ void movmol(State& s) {
 
 void acceptSoluteMove(State& s) {
   SoluteTrial& t = s.move.sol;
+  assert(t.complete);  // a move that stopped early is always rejected
   const int n = s.zmat.NSATM;
   for (std::size_t k = 0; k < 3; ++k) {
     Xyz& c = s.solcor.xyz[k];

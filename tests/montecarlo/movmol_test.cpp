@@ -122,7 +122,8 @@ TEST(SoluteMove, DihedralStepsAndFlips) {
 }
 
 // The whole solute moves back by one edge when its reference atom leaves the box, except
-// along z in a slab; a single-atom solute that is the cap atom is never chosen.
+// along z in a slab; a single-atom solute that is the cap atom is never chosen; solutes 1
+// and 2 move as one body unless the joint-move switch is set.
 TEST(SoluteMove, WrapsOnTheReferenceAtomAndLeavesTheCapAtom) {
   for (int slab : {0, 1}) {
     McJob j(GasJob::data("ethanol.z"), 0.0, 0.0);
@@ -155,6 +156,19 @@ TEST(SoluteMove, WrapsOnTheReferenceAtomAndLeavesTheCapAtom) {
     int third = 0;
     for (int move = 0; move < 60; ++move) soluteTrialGeometry(j.s), third += j.s.move.solute == 3;
     EXPECT_EQ(third > 0, !capOn);
+  }
+  for (int alone : {0, 1}) {  // joint-move switch 0: solutes 1 and 2 move together
+    j.s.sw.soluteBuild = alone;
+    for (int move = 0; move < 40; ++move) {
+      soluteTrialGeometry(j.s);
+      const Zmat& z = j.s.zmat;
+      const Xyz &t = j.s.move.sol.xyz[0], &c = j.s.solcor.xyz[0];
+      const int o = 3 - j.s.move.solute;
+      const double d = t.x(z.first(o)) - c.x(z.first(o));
+      EXPECT_EQ(d != 0.0, alone == 0);
+      for (int i = z.first(o); i <= z.last(o); ++i) EXPECT_NEAR(t.x(i) - c.x(i), d, 1e-12);
+      EXPECT_EQ(t.x(10), c.x(10));
+    }
   }
 }
 
