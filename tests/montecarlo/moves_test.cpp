@@ -124,27 +124,37 @@ TEST(NeighbourLists, ThroughTheZBoundaryOnlyWithoutSlab) {
   }
 }
 
-// 10^5 moves of 512 TIP4P at 25 C: the running energy and every stored pair energy equal a
-// fresh evaluation of the final configuration.
+// The moves of the block loop's solvent branch on 512 TIP4P at 25 C; returns the accepted.
+long run(State& s, int moves) {
+  const double beta = 1.0 / (0.00198717 * 298.15);
+  long accepted = 0;
+  for (int i = 0; i < moves; ++i) {
+    s.move.molecule = static_cast<int>(ranu(s.rands) * s.coord.NMOL) + 1;
+    movsvn(s);
+    const double de = s.energy.ENEW - s.energy.EOLD;
+    if (de > 20.0 / beta || (de >= -20.0 / beta && ranu(s.rands) > std::exp(-beta * de))) continue;
+    acceptSolventMove(s);
+    ++accepted;
+  }
+  return accepted;
+}
+
+std::unique_ptr<State> waterBox(int lists) {
+  auto st = bench::box();
+  State& s = *st;
+  s.movp.RDEL = 0.15, s.movp.ADEL = 0.26, s.movp.NBUSE = lists, s.io.listLevel = 1;
+  enmtx(s);
+  prepareMoves(s);
+  return st;
+}
+
+// 10^5 moves: the running energy and every stored pair energy equal a fresh evaluation of
+// the final configuration.
 TEST(SolventMove, RunningEnergyEqualsAFreshEvaluation) {
   for (int lists : {1, 0}) {
-    auto st = bench::box();
+    auto st = waterBox(lists);
     State& s = *st;
-    s.movp.RDEL = 0.15, s.movp.ADEL = 0.26, s.movp.NBUSE = lists, s.io.listLevel = 1;
-    const double beta = 1.0 / (0.00198717 * 298.15);
-    enmtx(s);
-    prepareMoves(s);
-    long accepted = 0;
-    for (int i = 0; i < 100000; ++i) {
-      s.move.molecule = static_cast<int>(ranu(s.rands) * s.coord.NMOL) + 1;
-      movsvn(s);
-      const double de = s.energy.ENEW - s.energy.EOLD;
-      if (de > 20.0 / beta || (de >= -20.0 / beta && ranu(s.rands) > std::exp(-beta * de)))
-        continue;
-      acceptSolventMove(s);
-      ++accepted;
-    }
-    EXPECT_GT(accepted, 30000);
+    EXPECT_GT(run(s, 100000), 30000);
     const std::vector<double> pairs = s.slveco.EIJ;
     const double running = s.energy.EOLD;
     enmtx(s);
@@ -155,6 +165,26 @@ TEST(SolventMove, RunningEnergyEqualsAFreshEvaluation) {
     EXPECT_EQ(bad, 0) << lists;
     EXPECT_GT(s.nebor.builds, lists ? 10 : -1);
   }
+}
+
+// Lists far too short (radius 5 A) leave pairs within the cutoff unlisted: a moved molecule
+// loses them from its row and column alike, so the stored energies stay symmetric and sum
+// to the running energy.
+TEST(SolventMove, UnlistedPairsLeaveRowAndColumnTogether) {
+  auto st = waterBox(1);
+  State& s = *st;
+  s.nebor.R2 = 25.0;
+  neibor(s);
+  run(s, 20000);
+  double sum = 0.0;
+  int asymmetric = 0;
+  for (int i = 1; i <= s.coord.NMOL; ++i)
+    for (int j = i + 1; j <= s.coord.NMOL; ++j) {
+      sum += s.slveco.pair(i, j);
+      asymmetric += s.slveco.pair(i, j) != s.slveco.pair(j, i);
+    }
+  EXPECT_EQ(asymmetric, 0);
+  EXPECT_NEAR(sum, s.energy.EOLD, 1e-6);
 }
 
 }  // namespace
