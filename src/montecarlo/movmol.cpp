@@ -248,6 +248,18 @@ void soluteTrialGeometry(State& s) {
   }
 }
 
+void recordDihedralHistory(State& s) {
+  Dihcom& d = s.dihcom;
+  if (d.NDIH == 0 || ++d.histMoves % d.histInterval != 0 || d.histIndex == MAXHIS) return;
+  ++d.histIndex;
+  for (int n = 1; n <= std::min(d.NDIH, NHISD); ++n) {
+    double phi = std::fmod(d.PHI[0](n), kTwoPi);
+    if (phi < 0.0) phi += kTwoPi;
+    const int bin = std::min(static_cast<int>(phi * 48.0 / kTwoPi), 47) + 1;
+    d.hist(n, d.histIndex) = static_cast<std::uint16_t>(bin);
+  }
+}
+
 void adaptSoluteSteps(State& s) {
   const int every = 20 * s.movp.NSCHG;
   if (s.zmat.NSOLUT <= 2 || every <= 0 || s.config.NCON % every != 0) return;

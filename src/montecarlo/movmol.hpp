@@ -14,7 +14,8 @@ namespace veka {
 
 // Sizes the trial arrays of the solute moves for NMOL molecules and NSATM atoms, packs the
 // trial solute once, sorts the variables by solute, takes the flip sizes of the variable
-// dihedrals and the Z-matrices of the three states. Once before the first cycle of a block,
+// dihedrals and the Z-matrices of the three states, clears the flip counters and the
+// dihedral histories. Once before the first cycle of a block,
 // after the energies of the configuration are known. A flip on a dihedral that is not
 // variable stops the run.
 void prepareSoluteMoves(State& s);
@@ -35,6 +36,11 @@ void movmol(State& s);
 // the solute's accepted-move count. The block loop enters the sums before and rebuilds the
 // histograms after.
 void acceptSoluteMove(State& s);
+
+// Counts a solute move for the dihedral histories (the block loop calls it before each
+// `movmol`): every MXCON / (NSCHG 120) + 1 solute moves the next history entry of each of
+// the first 8 dihedrals of the list takes its bin int(phi 48 / 2 pi) + 1, phi in [0, 2 pi).
+void recordDihedralHistory(State& s);
 
 // Step-size adaptation of solutes 3 and above (every 20 NSCHG configurations when there
 // are more than two solutes; a no-op in other cycles, so the block loop may call it every

@@ -132,9 +132,9 @@ void sortVariables(State& s, int t, int nv, const Dep& dep, auto atomOf) {
   v.start[static_cast<std::size_t>(t)](s.zmat.NSOLUT + 1) = static_cast<int>(list.size());
 }
 
-// The flip size of every variable dihedral that has one; the readers allow flips on
-// variable dihedrals only.
-void flipSizes(State& s) {
+// The flip size of every variable dihedral that has one (the readers allow flips on
+// variable dihedrals only); the flip counters and the dihedral histories cleared.
+void flipsAndHistories(State& s) {
   Dihcom& d = s.dihcom;
   const Zmat& z = s.zmat;
   std::fill(d.FLIP.data(), d.FLIP.data() + MAXDIH, 0.0);
@@ -146,6 +146,9 @@ void flipSizes(State& s) {
         ++d.NFLIPD;
       }
   d.flipVisits = d.flipTried = d.flipRejected = 0;
+  const int solute = std::max(s.movp.NSCHG, 1);
+  d.histInterval = s.config.MXCON / (solute * 120) + 1;
+  d.histMoves = d.histIndex = 0;
 }
 
 // The Z-matrix values of each state: the working values shifted to the state's coupling
@@ -187,7 +190,7 @@ void prepareSoluteMoves(State& s) {
   sortVariables(s, 0, b.NVBND, b.IBDEP, [&](int n) { return b.IB1(n); });
   sortVariables(s, 1, a.NVANG, a.IADEP, [&](int n) { return a.IA1(n); });
   sortVariables(s, 2, d.NVDIH, d.IDDEP, [&](int n) { return d.ID4(n); });
-  flipSizes(s);
+  flipsAndHistories(s);
   stateZmatrices(s);
   const auto& c = s.solcor.xyz;
   if (s.zmat.NSATM > 0) packSolute(s, {&c[0], &c[1], &c[2]}, t.packed);

@@ -93,6 +93,7 @@ struct McJob {
 
 // Every dihedral step lies within +-D, every 6th selection of the only flip dihedral flips
 // it by exactly +-F (and marks the flip); each move changes 2..10 of butane's 11 dihedrals.
+// Dihedral histories take bins of 7.5 degrees; the bond step factor.
 TEST(SoluteMove, DihedralStepsAndFlips) {
   McJob j(butane("   4-  14\nFLIP   4 120\n"), 0.0, 0.0);
   j.ready();
@@ -117,6 +118,10 @@ TEST(SoluteMove, DihedralStepsAndFlips) {
     j.s.dihcom.flipTried = flips;
   }
   EXPECT_GT(flips, 5);
+  for (double phi : {-0.01, kTwoPi, std::numbers::pi})  // history interval 1 (MXCON 0)
+    j.s.dihcom.PHI[0](1) = phi, recordDihedralHistory(j.s);
+  EXPECT_EQ(std::vector<int>({d.hist(1, 1), d.hist(1, 2), d.hist(1, 3)}),
+            std::vector<int>({48, 1, 25}));
   EXPECT_EQ(stepFactor(1, 1), 1.0);
   EXPECT_NEAR(stepFactor(2, 3), 0.2719, 5e-5);
 }
