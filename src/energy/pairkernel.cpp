@@ -1,4 +1,6 @@
 #include "energy/pairkernel.hpp"
+
+#include "energy/simdwidth.hpp"
 #include "energy/terms.hpp"
 
 #include <algorithm>
@@ -159,23 +161,12 @@ struct Oct {
 #if !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
-const bool kPairAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0);
-const bool kPairAvx512 = __builtin_cpu_supports("avx512f") != 0;
 #endif
-
-// The widest kernel the processor has, not wider than `width` (0: no limit).
-int kernelWidth(int width) {
-  int have = 1;
-#ifdef VEKA_PAIR_AVX2
-  have = kPairAvx512 ? 8 : (kPairAvx2 ? 4 : 1);
-#endif
-  return width <= 0 ? have : std::min(have, width >= 8 ? 8 : (width >= 4 ? 4 : 1));
-}
 
 }  // namespace
 
 double pairSum(const PairInput& in, int npair, int width) {
-  const int w = kernelWidth(width);
+  const int w = simdWidth(width);
   double e[kBlock];
   double a0 = 0.0, a1 = 0.0, a2 = 0.0, a3 = 0.0;
   for (int n0 = 0; n0 < npair; n0 += kBlock) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "energy/simdwidth.hpp"
 #include "energy/solvrow_detail.hpp"
 #include "energy/solvterms.hpp"
 
@@ -120,19 +121,6 @@ namespace {
 
 using rowdetail::Cand;
 
-#ifdef VEKA_ROW_SIMD
-const bool kRowAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0);
-const bool kRowAvx512 = __builtin_cpu_supports("avx512f") != 0;
-#endif
-
-int rowWidth(int width) {
-  int have = 1;
-#ifdef VEKA_ROW_SIMD
-  have = kRowAvx512 ? 8 : (kRowAvx2 ? 4 : 1);
-#endif
-  return width <= 0 ? have : std::min(have, width >= 8 ? 8 : (width >= 4 ? 4 : 1));
-}
-
 // Cutoff and term passes of one class of candidates; returns the end of the kept entries.
 int runClass(const SolventRowInput& in, const SolventPairTable& t, const Cand& c, int kept,
              int width) {
@@ -180,7 +168,7 @@ int classes(const SolventRowInput& in, int width) {
 
 double solventRow(const SolventRowInput& in, int width, int* nkept) {
   const RowWork& w = in.work;
-  const int kept = classes(in, rowWidth(width));
+  const int kept = classes(in, simdWidth(width));
   if (nkept) *nkept = kept;
   if (in.list) {
     for (int t = 0; t < in.count; ++t) in.out[in.list[t] - 1] = 0.0;

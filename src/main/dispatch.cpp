@@ -8,6 +8,7 @@
 #include "normalmodes/calfreq.hpp"
 #include "optimize/driver.hpp"
 #include "results/singlepoint.hpp"
+#include "search/search.hpp"
 
 namespace veka {
 
@@ -40,9 +41,9 @@ bool dispatchJob(State& s) {
       calfreq(s);
       return true;
     case 5:
-      notBuilt(s, "Run mode 5 (Monte Carlo conformational search)");
     case 6:
-      notBuilt(s, "Run mode 6 (stochastic conformational search)");
+      search(s);
+      return true;
     case 7:
       singlePoint(s);
       return true;

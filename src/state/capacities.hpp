@@ -30,6 +30,8 @@ inline constexpr int MAXMOL = 999;     // atoms of a MOL file
 inline constexpr int MAXICA = 15;      // ICUTAT entries of the command section
 inline constexpr int MAXICS = 5;       // ICUTAS entries of the command section
 inline constexpr int MAXMIN = 500;     // atoms of the free-format Cartesian layout superposition
+inline constexpr int MAXCNF = 833;     // conformers in the conformer store
+inline constexpr int MAXCHI = 1000;    // chiral centres checked by the conformational search
 
 // Parameter slots: up to three per solute atom (reference, first and second perturbed
 // state) and one per site of each of the two solvents.

@@ -15,6 +15,7 @@
 #include "state/io.hpp"
 #include "state/montecarlo.hpp"
 #include "state/rands.hpp"
+#include "state/search.hpp"
 #include "state/settings.hpp"
 #include "state/solute.hpp"
 #include "state/solvent.hpp"
@@ -49,6 +50,7 @@ struct State {
   OptSet optset;
   SearchSet search;
   NmodeSet nmode;
+  Csrch csrch;  // conformational search and conformer store
   Rdf rdf;
   Switches sw;
   Zmat zmat;

@@ -78,16 +78,17 @@ def tool(build, name, *arguments):
     return run([os.path.join(build, name)] + [str(a) for a in arguments])
 
 
-def veka_job(veka, src, work, solute, command_section, code="700"):
+def veka_job(veka, src, work, solute, command_section, code="700", mxcon="0"):
     """Runs a job in `work` on a solute file, with `command_section` followed by the
-    project's OPLS-AA file; the listing is out.txt, the summary sum.txt and the structure
-    file plt.txt there, the files a gas-phase job does not use are /dev/null."""
+    project's OPLS-AA file; the listing is out.txt, the summary sum.txt, the structure
+    file plt.txt and the conformer store up.txt there, the files a gas-phase job does not
+    use are /dev/null."""
     ff = os.path.join(src, "data", "forcefield")
     with open(os.path.join(ff, "opls-aa.par")) as f, open(os.path.join(work, "par.txt"), "w") as p:
         p.write(command_section + f.read())
     files = {"-ot": "out.txt", "-zm": solute, "-pa": "par.txt", "-su": "sum.txt",
-             "-pl": "plt.txt", "-ba": os.path.join(ff, "opls-aa-bonded.par")}
-    cmd = [veka, code, "0", "0.0", "0.0", "0.0"]
+             "-pl": "plt.txt", "-up": "up.txt", "-ba": os.path.join(ff, "opls-aa-bonded.par")}
+    cmd = [veka, code, mxcon, "0.0", "0.0", "0.0"]
     for opt in ("-ot", "-in", "-up", "-sv", "-av", "-zm", "-pa", "-wa", "-o1", "-o2", "-pl",
                 "-su", "-ba", "-sz"):
         cmd += [opt, files.get(opt, "/dev/null")]
