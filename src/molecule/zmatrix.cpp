@@ -456,6 +456,11 @@ void readVariableDihedrals(State& s) {
     if (findVarDihedral(d, a) == 0)
       addVarDihedral(s, a, t0, t1, step < 0.0 ? -1.0 : step * kDegToRad);
   }
+  // A flip turns a variable dihedral; the section may name the dihedral after its flip.
+  for (int f = 1; f <= s.zmat.NFLIP; ++f)
+    if (findVarDihedral(d, s.zmat.flipAtom(f)) == 0)
+      stop(s.io, "*** Flip Move for Atom" + formatI(s.zmat.flipAtom(f), 6) +
+                     " Whose Dihedral Is Not Variable - Killed in ZSTART ***");
 }
 
 void readAdditionalDihedrals(State& s) {

@@ -13,11 +13,49 @@
 #include "state/array.hpp"
 #include "state/capacities.hpp"
 #include "state/energy.hpp"
+#include "state/solute.hpp"
+#include "state/solvent_energy.hpp"
 
 namespace veka {
 
 // Move kinds read by the energy routines.
 enum MoveKind : int { kNoMove = 0, kSoluteOrVolumeMove = 1, kSolventMove = 2 };
+
+// The Z-matrix values of one solute state by atom (A, radians).
+struct ZValues {
+  Array1<double, MAXATM> bnd{}, ang{}, dih{};
+};
+
+// Variable bonds, angles and dihedrals that a solute move may change (dependent copies
+// excluded): for kind t (0 bonds, 1 angles, 2 dihedrals) the list indices of solute m's
+// entries are list[t][start[t](m) .. start[t](m + 1) - 1], in list order.
+struct SoluteVariables {
+  std::array<std::vector<int>, 3> list;
+  std::array<Array1<int, MAXSOL + 1>, 3> start{};
+  int count(int t, int m) const { return start[t](m + 1) - start[t](m); }
+  const int* of(int t, int m) const { return list[t].data() + start[t](m); }
+};
+
+// The trial of a solute move, filled by `movmol` and made current on acceptance. Sized
+// once before the first cycle (`prepareSoluteMoves`).
+struct SoluteTrial {
+  std::array<Xyz, 3> xyz;     // trial coordinates of the three states
+  std::array<ZValues, 3> zm;  // Z-matrices of the three states with the trial values
+  // Trial values of the bond, angle and dihedral lists of the three states (the variable
+  // entries from the move, the additional ones from the trial coordinates).
+  std::array<Array1<double, MAXBND>, 3> RB{};
+  std::array<Array1<double, MAXANG>, 3> TH{};
+  std::array<Array1<double, MAXDIH>, 3> PHI{};
+  SoluteVariables vars;
+  // Trial solute-solvent energies of every molecule (n at n - 1): three states and the
+  // selected solute's Coulomb and Lennard-Jones parts; sized for NMOL.
+  std::array<std::vector<double>, 3> esx;
+  std::vector<double> esxC, esxL;
+  SoluteAtoms packed;             // the trial solute packed for the solute-solvent loop
+  double EXXC = 0.0, EXXL = 0.0;  // trial parts of the selected solute's solute-solute energy
+  bool complete = false;          // every trial term filled (no early exit)
+  int flip = 0;                   // the move attempted a flip
+};
 
 struct Move {
   int kind = kNoMove;  // MoveKind
@@ -47,6 +85,7 @@ struct Move {
   // molecule, whose row sum is the sampled solvent-molecule energy.
   PerState esxPrev{};
   int monitor = 0;
+  SoluteTrial sol;  // trial of a solute move
 };
 
 // Attempted and accepted moves per solvent molecule (n at n - 1); the solutes' counts

@@ -52,8 +52,18 @@ struct Dihcom {
   std::array<Array1<double, MAXDIH>, 3> F1{}, F2{}, F3{};        // phases (rad)
   std::array<Array1<double, MAXDIH>, 3> PHI{};                   // current dihedral (rad)
   Array1<double, MAXDIH> DDIH{}, DDMX{};  // step and maximum displacement (rad)
-  int constV4 = 0;                        // torsion table layout 0: V4 is a constant term
-  double chop = 1.0e10;                   // torsion chop value (kcal/mol); 1e10 = none
+  // Flip moves of the solute moves: flip size of each variable dihedral (rad, 0 = none);
+  // the flip dihedrals, the selections of a flip dihedral since its last flip, the flip
+  // attempts (negated by a solute move that attempts one, until the block loop decides
+  // it) and the rejected flips.
+  Array1<double, MAXDIH> FLIP{};
+  int NFLIPD = 0, flipVisits = 0, flipTried = 0, flipRejected = 0;
+  // Histories of the first NHISD dihedrals of the list: every `histInterval` solute moves
+  // (counted in histMoves) the 48-bin bin of each, entry `histIndex` of its row.
+  int histInterval = 1, histMoves = 0, histIndex = 0;
+  Array2<std::uint16_t, NHISD, MAXHIS> hist{};
+  int constV4 = 0;       // torsion table layout 0: V4 is a constant term
+  double chop = 1.0e10;  // torsion chop value (kcal/mol); 1e10 = none
   // Work arrays of the torsion energy: sin and cos of the current dihedrals of one state.
   Array1<double, MAXDIH> sinPhi{}, cosPhi{};
   Array1<double, MAXDIH> argY{}, argX{};  // work: arctangent arguments of computed dihedrals
