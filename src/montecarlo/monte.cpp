@@ -10,10 +10,12 @@
 #include "format/format.hpp"
 #include "montecarlo/metropolis.hpp"
 #include "montecarlo/moves.hpp"
+#include "montecarlo/movmol.hpp"
 #include "montecarlo/random.hpp"
 #include "montecarlo/snapshot.hpp"
 #include "montecarlo/sums.hpp"
 #include "montecarlo/volume.hpp"
+#include "results/zmatout.hpp"
 
 namespace veka {
 
@@ -112,12 +114,28 @@ void acceptSolvent(State& s) {
   if (newBin > 0) ++s.mcrec.IEDIST(newBin);
 }
 
+// The solute part of an accepted solute move; with NSAVE -1 a new lowest energy writes the
+// solute Z-matrix to SAVEFILE (rewound: it holds the best one only).
+void acceptSolute(State& s) {
+  if (!hasSolute(s)) return;
+  acceptSoluteMove(s);
+  if (s.coord.NMOL > 0) rebuildSoluteSolventHistogram(s);
+  Mcrun& r = s.mcrun;
+  if (s.config.NSAVE == -1 && s.energy.EOLD < r.bestE) {
+    r.bestE = s.energy.EOLD;
+    s.io.savefile.rewind();
+    writzm(s, s.io.savefile, r.bestE);
+  }
+}
+
 void acceptMove(State& s) {
   acceptCommon(s);
   if (s.npt.volumeMove)
     acceptVolume(s);
   else if (s.move.kind == kNoMove)
     acceptSolvent(s);
+  else
+    acceptSolute(s);
 }
 
 // " Accepted Volume Moves =" a " Attempted =" n " (" p " %)" with n = MXCON / NVCHG.
@@ -129,8 +147,8 @@ void endOfBlock(State& s) {
   const int a = n - s.npt.rejected;
   s.io.list("");
   fmt::FormattedOutput(kLine, s.io.output) << a << n << (n > 0 ? 100 * a / n : 0);
-  if (const int f = s.mcrun.flipTried; f > 0) {
-    const int fa = f - s.mcrun.flipRejected;
+  if (const int f = s.dihcom.flipTried; f > 0) {
+    const int fa = f - s.dihcom.flipRejected;
     s.io.list("");
     fmt::FormattedOutput(kFlip, s.io.output) << fa << f << 100 * fa / f;
   }
@@ -146,6 +164,8 @@ void cycle(State& s) {
   ++c.NCON;
   s.npt.volumeMove = 0;
   s.move.kind = kNoMove;
+  s.mcrun.flipAttempt = false;
+  adaptSoluteSteps(s);
   const int nvchg = s.movp.NVCHG, nschg = std::max(s.movp.NSCHG, 1);
   if (nvchg > 0 && nvchg != kNever && c.NCON % nvchg == 0 && s.coord.NMOL > 0)
     volumeCycle(s);
@@ -166,7 +186,6 @@ void startBlock(State& s) {
   r.early = 25.0 / beta;
   r.nOverBeta = (s.coord.NMOL + (hasSolute(s) ? s.zmat.NSOLUT : 0)) / beta;
   r.bestE = 1.0e20;
-  r.flipTried = r.flipRejected = 0;
   s.npt.VOLD = s.coord.EDGE(1) * s.coord.EDGE(2) * s.coord.EDGE(3);
   s.npt.VNEW = s.npt.VOLD;
   s.npt.rejected = 0;
@@ -206,6 +225,7 @@ void decideMove(State& s) {
 void rejectMove(State& s) {
   ++s.config.NRJECT;
   ++s.config.weight;
+  if (s.mcrun.flipAttempt) ++s.dihcom.flipRejected;
   if (s.npt.volumeMove) {
     rejectVolumeMove(s);
     ++s.npt.rejected;
@@ -223,13 +243,22 @@ void acceptCommon(State& s) {
   c.weight = 1;
 }
 
+// A solute move: the dihedral histories count it, `movmol` makes the trial; a flip attempt
+// (dihcom.flipTried negated by the move) is made positive again and remembered for the
+// rejection count. Without a solute the move is a null move that is accepted.
 void soluteMove(State& s) {
-  if (hasSolute(s))
-    stop(s.io, "*** Solute moves are not available in this build of VEKA - Aborted",
-         Console::Stderr);
   Energy& e = s.energy;
   s.move.kind = kSoluteOrVolumeMove;
   s.move.molecule = 0;
+  if (hasSolute(s)) {
+    recordDihedralHistory(s);
+    movmol(s);
+    ++s.mcrec.soluteTried(s.move.solute);
+    Dihcom& d = s.dihcom;
+    s.mcrun.flipAttempt = d.flipTried < 0;
+    if (d.flipTried < 0) d.flipTried = -d.flipTried;
+    return;
+  }
   e.ENEW = e.EOLD;
   e.ESONE = e.ESOLD;
   e.EPONEW = e.EPOOLD;
@@ -241,6 +270,7 @@ void soluteMove(State& s) {
 void monte(State& s) {
   startBlock(s);
   prepareMoves(s);
+  if (hasSolute(s)) prepareSoluteMoves(s);
   // The solute-solvent histogram follows from the configuration; the sampled molecule's
   // energy and pair histogram come from the in-file of a continued run.
   rebuildSoluteSolventHistogram(s);

@@ -44,16 +44,15 @@ struct RigidPart {
   double R, A;
 };
 
-// The rotation ranges ADELS are held in degrees, as the command section gives them.
+// The rotation ranges ADELS are held in radians (the command section converts them).
 RigidPart rigidPart(const State& s, int m) {
   const Zmat& z = s.zmat;
   const Movp& p = s.movp;
-  const double toRad = s.misc.DTORAD;
   const bool joint = s.sw.soluteBuild == 0 || z.NSOLUT == 1;
   if (m <= 2 && joint)
-    return {1, z.last(z.NSOLUT == 1 ? 1 : 2), s.misc.NCENT(1), p.RDELS(1), p.ADELS(1) * toRad};
+    return {1, z.last(z.NSOLUT == 1 ? 1 : 2), s.misc.NCENT(1), p.RDELS(1), p.ADELS(1)};
   const int ref = m == 1 ? s.misc.NCENT(1) : (m == 2 ? s.misc.NCENT(2) : z.first(m));
-  return {z.first(m), z.last(m), ref, p.RDELS(m), p.ADELS(m) * toRad};
+  return {z.first(m), z.last(m), ref, p.RDELS(m), p.ADELS(m)};
 }
 
 // Steps along x, y, z in turn for the atoms of `g` in all three states; an axis on which
@@ -270,7 +269,7 @@ void adaptSoluteSteps(State& s) {
     const double ratio = static_cast<double>(s.mcrec.soluteAccepted(i)) / tried;
     if (ratio > 0.6) {
       p.RDELS(i) = std::min(1.1 * p.RDELS(i), 100.0);
-      p.ADELS(i) = std::min(1.1 * p.ADELS(i), 360.0);  // degrees
+      p.ADELS(i) = std::min(1.1 * p.ADELS(i), kTwoPi);
     } else if (ratio < 0.4) {
       p.RDELS(i) *= 0.9;
       p.ADELS(i) *= 0.9;

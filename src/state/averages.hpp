@@ -97,12 +97,12 @@ struct Sums {
 };
 
 struct Mcrun {
-  double limit = 0.0;      // 20 / beta: beyond it a move is decided without a random number
-  double early = 0.0;      // 25 / beta: trial energy of a solute move given up early
-  double nOverBeta = 0.0;  // (NMOL + solutes) / beta, for the volume-move test
-  double bestE = 1.0e20;   // lowest energy of an accepted solute move (NSAVE = -1)
-  int flipTried = 0, flipRejected = 0;
-  Sums block;  // sums of this block
+  double limit = 0.0;        // 20 / beta: beyond it a move is decided without a random number
+  double early = 0.0;        // 25 / beta: trial energy of a solute move given up early
+  double nOverBeta = 0.0;    // (NMOL + solutes) / beta, for the volume-move test
+  double bestE = 1.0e20;     // lowest energy of an accepted solute move (NSAVE = -1)
+  bool flipAttempt = false;  // the solute move of this cycle tried a flip
+  Sums block;                // sums of this block
 };
 
 }  // namespace veka

@@ -118,13 +118,17 @@ TEST(Blocks, AKilledBlockLeavesTheFilesOfThePreviousOne) {
   EXPECT_EQ(countOf(readFile(job.file("up.txt")), " BLOCK"), before + 1);
 }
 
-TEST(Blocks, ASoluteMoveStopsTheRun) {
+TEST(Blocks, ASoluteInWaterRunsBlockAfterBlock) {
   Job job(waterJob("    10"));
   writeFile(job.file("water.txt"), latticeBox());
-  const RunResult r = job.run("100", "100");
-  EXPECT_EQ(r.status, 255);
-  EXPECT_TRUE(
-      contains(r.err, "*** Solute moves are not available in this build of VEKA - Aborted"));
+  for (const char* mode : {"100", "000"}) {
+    const RunResult r = job.run(mode, "2000");
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+  const auto in = numbers(lines(readFile(job.file("in.txt")))[0]);
+  EXPECT_EQ(in[2], 1);     // one solute
+  EXPECT_EQ(in[6], 4000);  // NACCPT: every configuration entered once
+  EXPECT_GT(in[7], 0);     // NRJECT
 }
 
 }  // namespace
