@@ -1,6 +1,6 @@
 // Conformational searches, set up by the real command-section reader and gas-phase set-up
 // with the project's OPLS-AA files and the example's command section: n-pentane
-// (data/examples/pentane: 17 atoms, 42 variables, seven dihedrals sampled) and n-heptane
+// (data/examples/pentane: 17 atoms, 45 variables, eight dihedrals sampled) and n-heptane
 // (tests/search/data/heptane.z: 23 atoms, 63 variables, fourteen dihedrals sampled); a whole
 // search of 100 tries by run mode 5 and by run mode 6 (listing to /dev/null, no UPFILE),
 // from the same start and random stream each time. Reported: tries per second and the
