@@ -2,6 +2,7 @@
 // continued search equal to one search, and every message that ends a search.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -56,6 +57,26 @@ TEST(SearchJob, StoppedAndContinuedSearchEqualsOneSearch) {
   }
 }
 
+// A chain of `carbons` atoms, each with two more atoms on it (the chain ends have three
+// neighbours, the others four); one variable bond, no intrasolute pairs (one excluded range).
+std::string chain(int carbons) {
+  std::string z = "chain\n";
+  char r[80];
+  int n = 0;
+  auto atom = [&](int j, int k, int l, double dih) {
+    std::snprintf(r, sizeof r, "%4d C   %4d %4d %4d%12.6f%4d%12.6f%4d%12.6f\n", ++n, 136, 136, j,
+                  j ? 1.5 : 0.0, k, k ? 110.0 : 0.0, l, l ? dih : 0.0);
+    z += r;
+  };
+  for (int c = 1; c <= carbons; ++c) atom(c - 1, std::max(c - 2, 0), std::max(c - 3, 0), 180.0);
+  for (int c = 1; c <= carbons; ++c)
+    for (const double dih : {60.0, 300.0})
+      atom(c, c < 3 ? c + 1 : c - 1, c < 3 ? c + 2 : c - 2, dih);
+  std::snprintf(r, sizeof r, "   1%4d   1%4d\n", n, n);
+  const std::string h = "                    h\n";
+  return z + h + h + "   2-   2\n" + h + h + h + h + h + h + h + r + h;
+}
+
 // Each case: job code, solute, UPFILE edit (from, to; empty: none), the message.
 TEST(SearchJob, EveryStopEndsTheRunAndKeepsTheStore) {
   struct Case {
@@ -95,6 +116,8 @@ TEST(SearchJob, EveryStopEndsTheRunAndKeepsTheStore) {
        "NUMBER OF VARIABLE INTERNAL COORD ( 451) EXCEEDS THE MAXIMUM ( 450)."},
       {"500", b, "CONFORMERS:   2", "CONFORMERS:   0",
        "NUMBER OF CONFORMERS IN THE PREVIOUS RUN IS ZERO."},
+      {"610", chain(1003), "", "",
+       "*** INCREASE THE SIZE OF CHI IN THE SUBROUTINE SEARCH TO 1001 AND RECOMPILE. ***"},
   };
   for (const Case& c : cases) {
     Job job = searchJob(c.solute);
