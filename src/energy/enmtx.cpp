@@ -12,30 +12,6 @@ namespace veka {
 
 namespace {
 
-// Every molecule's solute-solvent energies into the per-molecule arrays and the trial
-// totals ESONE, ESXCNE, ESXLNE, against the packed current solute.
-void soluteSolventEnergies(State& s) {
-  Slveco& v = s.slveco;
-  Energy& en = s.energy;
-  en.ESONE = {};
-  en.ESXCNE = en.ESXLNE = 0.0;
-  assert(v.ESXC.size() >= static_cast<std::size_t>(s.coord.NMOL));
-  const bool solute = s.zmat.NSATM > 0 && !s.zmat.noSolute;
-  for (int n = 1; n <= s.coord.NMOL; ++n) {
-    const auto i = static_cast<std::size_t>(n - 1);
-    SxParts parts;
-    const PerState e = solute ? solventSoluteEnergy(s, n, &parts) : PerState{};
-    for (std::size_t k = 0; k < 3; ++k) {
-      v.ESX[k][i] = e[k];
-      en.ESONE[k] += e[k];
-    }
-    v.ESXC[i] = parts.coul;
-    v.ESXL[i] = parts.lj;
-    en.ESXCNE += parts.coul;
-    en.ESXLNE += parts.lj;
-  }
-}
-
 // The internal energy of every molecule of the solvent of its own Z-matrix file into the
 // trial terms ESBNNE, ESANNE, ESDINE, ESNBNE; returns their total.
 double flexibleSolventEnergy(State& s) {
@@ -55,6 +31,29 @@ double flexibleSolventEnergy(State& s) {
 }
 
 }  // namespace
+
+void soluteSolventEnergies(State& s, double* r2) {
+  Slveco& v = s.slveco;
+  Energy& en = s.energy;
+  en.ESONE = {};
+  en.ESXCNE = en.ESXLNE = 0.0;
+  assert(v.ESXC.size() >= static_cast<std::size_t>(s.coord.NMOL));
+  const bool solute = s.zmat.NSATM > 0 && !s.zmat.noSolute;
+  for (int n = 1; n <= s.coord.NMOL; ++n) {
+    const auto i = static_cast<std::size_t>(n - 1);
+    SxParts parts;
+    const PerState e = solute ? solventSoluteEnergy(s, n, &parts) : PerState{};
+    for (std::size_t k = 0; k < 3; ++k) {
+      v.ESX[k][i] = e[k];
+      en.ESONE[k] += e[k];
+    }
+    v.ESXC[i] = parts.coul;
+    v.ESXL[i] = parts.lj;
+    en.ESXCNE += parts.coul;
+    en.ESXLNE += parts.lj;
+    if (r2) r2[i] = parts.r2;
+  }
+}
 
 void enmtx(State& s) {
   Energy& en = s.energy;

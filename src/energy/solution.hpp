@@ -125,6 +125,11 @@ PerState solventSoluteEnergy(const State& s, int n, SxParts* parts = nullptr);
 
 // ---------------------------------------------------------------- configuration
 
+// Every molecule's solute-solvent energies against s.slveco.solute into the per-molecule
+// arrays and the trial totals ESONE, ESXCNE, ESXLNE; with `r2`, each molecule's squared
+// cutoff distance into r2[n - 1].
+void soluteSolventEnergies(State& s, double* r2 = nullptr);
+
 // The full energy of the current configuration: every solvent pair into the stored pair
 // energies (ESSNEW), every molecule's solute-solvent energies into the per-molecule arrays
 // (ESONE, ESXCNE, ESXLNE), EXX, the intrasolute energy, polarisation, ECUT and the internal

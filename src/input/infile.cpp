@@ -71,16 +71,6 @@ const fmt::Format& fmtOf(const char* text) {
   }
 }
 
-int solventSites(const State& s) {
-  int n = 0;
-  for (int sv = 1; sv <= 2; ++sv) {
-    const int code = s.sol.code(sv);
-    if (code == 20) n = std::max(n, s.szmat.NSAT);
-    if (code >= 1 && code <= 13) n = std::max(n, s.sol.nsites(sv));
-  }
-  return std::min(n, MXSAT);
-}
-
 // ------------------------------------------------------------------ the record list
 
 Record header(Header& h) {
@@ -401,6 +391,16 @@ void readInfile(State& s, InfileUse use, bool zeroCounters) {
   for (std::size_t r = 1; r < l.size(); ++r) readRecord(l[r], u, st);
   commit(l, 1, st);
   takeHeader(s, h, use, zeroCounters);
+}
+
+int solventSites(const State& s) {
+  int n = 0;
+  for (int sv = 1; sv <= 2; ++sv) {
+    const int code = s.sol.code(sv);
+    if (code == 20) n = std::max(n, s.szmat.NSAT);
+    if (code >= 1 && code <= 13) n = std::max(n, s.sol.nsites(sv));
+  }
+  return std::min(n, MXSAT);
 }
 
 }  // namespace veka

@@ -30,6 +30,9 @@
 
 namespace veka {
 
+// Sites per molecule in the solvent records: the larger of the two solvents' counts.
+int solventSites(const State& s);
+
 // The in-file of the current state as text.
 std::string infileText(State& s);
 

@@ -5,20 +5,11 @@
 #include <vector>
 
 #include "format/format.hpp"
+#include "input/infile.hpp"
 
 namespace veka {
 
 namespace {
-
-int solventSites(const State& s) {
-  int n = 0;
-  for (int sv = 1; sv <= 2; ++sv) {
-    const int code = s.sol.code(sv);
-    if (code == 20) n = std::max(n, s.szmat.NSAT);
-    if (code >= 1 && code <= 13) n = std::max(n, s.sol.nsites(sv));
-  }
-  return std::min(n, MXSAT);
-}
 
 void append(std::vector<double>& v, const PerState& e) {
   v.insert(v.end(), e.begin(), e.end());

@@ -52,29 +52,14 @@ void shiftSolutes(State& s, int a, double d) {
 // Per-molecule solute-solvent energies against the packed current solute, their totals
 // and the trial preferential weights 1 / (d^2 + WKC), normalised.
 double soluteSolvent(State& s) {
-  Slveco& v = s.slveco;
-  Energy& en = s.energy;
   Prfsmp& p = s.prfsmp;
-  en.ESONE = {};
-  en.ESXCNE = en.ESXLNE = 0.0;
-  const bool solute = hasSolute(s);
-  const bool weights = s.movp.prefSampling != 0 && p.Wtrial.size() >= v.ESXC.size();
-  double wsum = 0.0;
-  for (int n = 1; n <= s.coord.NMOL; ++n) {
-    const auto i = static_cast<std::size_t>(n - 1);
-    SxParts parts;
-    const PerState e = solute ? solventSoluteEnergy(s, n, &parts) : PerState{};
-    for (std::size_t k = 0; k < 3; ++k) {
-      v.ESX[k][i] = e[k];
-      en.ESONE[k] += e[k];
-    }
-    v.ESXC[i] = parts.coul;
-    v.ESXL[i] = parts.lj;
-    en.ESXCNE += parts.coul;
-    en.ESXLNE += parts.lj;
-    if (weights) wsum += p.Wtrial[i] = 1.0 / (parts.r2 + s.movp.WKC);
-  }
+  const bool weights = s.movp.prefSampling != 0 && p.Wtrial.size() >= s.slveco.ESXC.size();
+  soluteSolventEnergies(s, weights ? p.Wtrial.data() : nullptr);
   if (weights) {
+    double wsum = 0.0;
+    for (int n = 0; n < s.coord.NMOL; ++n)
+      wsum += p.Wtrial[static_cast<std::size_t>(n)] =
+          1.0 / (p.Wtrial[static_cast<std::size_t>(n)] + s.movp.WKC);
     p.sumTrial = wsum;
     p.WIMAXtrial = 0.0;
     for (int n = 0; n < s.coord.NMOL; ++n) {
@@ -83,7 +68,7 @@ double soluteSolvent(State& s) {
       p.WIMAXtrial = std::max(p.WIMAXtrial, w);
     }
   }
-  return en.ESONE[0];
+  return s.energy.ESONE[0];
 }
 
 }  // namespace
