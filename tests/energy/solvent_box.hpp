@@ -31,6 +31,10 @@ class SolventBox {
     if (!solvent2.empty()) setSolvent(2, solvent2);
     assignSolventSites(s);
   }
+  std::string listing() {
+    s.io.output.flush();
+    return readFile(dir_.file("out"));
+  }
   void box(double ex, double ey, double ez) {
     const double e[3] = {ex, ey, ez};
     for (int k = 1; k <= 3; ++k) s.coord.EDGE(k) = e[k - 1], s.coord.HALF(k) = 0.5 * e[k - 1];
