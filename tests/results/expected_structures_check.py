@@ -2,9 +2,9 @@
 """The hand-checked structure files against independent readings.
 
 The expected files of the structure-writer tests (tests/results/data/expected/) and the
-PDB file of the example job (data/examples/run-example, whose summary is
-data/examples/methanol/expected.sum: the Z-matrix of methanol.z, as a single point leaves
-it) are read by RDKit and by Open Babel. Their atoms,
+PDB file of the single-point example (data/examples/methanol/run-single-point, whose
+summary is data/examples/methanol/expected.sum: the Z-matrix of methanol.z, as a single
+point leaves it) are read by RDKit and by Open Babel. Their atoms,
 elements, coordinates and bonds must be those of the molecule the file comes from, built
 independently: Open Babel turns the source Z-matrix into Cartesian coordinates (Gaussian
 Z-matrix input) and perceives the bonds of that geometry. Elements come from the atom
@@ -130,7 +130,7 @@ def check(label, path, kind, zfile, smiles=None):
 
 def example_pdb(work):
     """Runs the example job into work/ and returns its PDB file."""
-    r = subprocess.run(["/bin/sh", os.path.join(SRC, "data", "examples", "run-example"), VEKA,
+    r = subprocess.run(["/bin/sh", os.path.join(SRC, "data", "examples", "methanol", "run-single-point"), VEKA,
                         work], capture_output=True, text=True)
     if r.returncode != 0:
         raise RuntimeError("the example job failed: " + r.stderr)

@@ -80,7 +80,8 @@ TEST(SinglePoint, ExampleJobWritesTheExpectedSummary) {
   TempDir dir;
   const std::string out = std::string(150, 'o') + "/" + std::string(150, 'p');
   const RunResult r =
-      runProgram("/bin/sh", {sourceData("examples/run-example"), VEKA_BINARY, out}, {}, dir.path());
+      runProgram("/bin/sh", {sourceData("examples/methanol/run-single-point"), VEKA_BINARY, out},
+                 {}, dir.path());
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(readFile(dir.file(out + "/methanol.sum")),
             readFile(sourceData("examples/methanol/expected.sum")));
