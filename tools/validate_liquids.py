@@ -25,6 +25,7 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 AVOGADRO = 6.02214076e23
+RT = 0.0019872 * 298.15  # kcal/mol at 25 C
 WATER = [(0, 0, 0), (0.7570, 0.5859, 0), (-0.7570, 0.5859, 0), (0, 0.15, 0)]  # O H H M
 # OPLS methanol, sites O, H, CH3: O-H 0.945 A, C-O 1.430 A, C-O-H 108.5 degrees.
 METHANOL = [(0, 0, 0), (0.945, 0, 0), (-0.45357, 1.35612, 0)]
@@ -123,7 +124,9 @@ def block_row(folder):
     return float(rows[-1][1]), float(rows[-1][3])
 
 
-def batch(values):
+def batch(values, size=1):
+    """Mean and its batch-mean error, with batches of `size` consecutive blocks."""
+    values = [sum(values[i:i + size]) / size for i in range(0, len(values) - size + 1, size)]
     n = len(values)
     mean = sum(values) / n
     var = sum((v - mean) ** 2 for v in values) / (n - 1) if n > 1 else 0.0
@@ -152,9 +155,10 @@ def validate(args, model):
             rho.append(density(model, vol))
             seconds += dt
     (em, ee), (rm, re_) = batch(e), batch(rho)
-    return ("| %s | %d x %.0e | %d x %.0e | %.4f ± %.4f | %.3f ± %.3f | %.0f |" %
-            (model, args.equil, args.block, args.prod, args.block, rm, re_, em, ee,
-             args.prod * args.block / seconds))
+    ee2, re2 = batch(e, 2)[1], batch(rho, 2)[1]
+    return ("| %s | %.1f | %d x %.0e | %d x %.0e | %.4f ± %.4f (%.4f) | %.3f ± %.3f (%.3f) |"
+            " %.2f | %.0f |" % (model, args.rcut, args.equil, args.block, args.prod, args.block,
+                                rm, re_, re2, em, ee, ee2, RT - em, args.prod * args.block / seconds))
 
 
 def main():
@@ -169,8 +173,10 @@ def main():
     args = p.parse_args()
     args.veka = os.path.abspath(args.veka)
     rows = [validate(args, m) for m in args.models.split(",")]
-    print("| model | equilibration | production | density (g/cm3) | E/N (kcal/mol) | moves/s |")
-    print("|---|---|---|---|---|---|")
+    print("Errors: batch means of one block (in parentheses: of two blocks).")
+    print("| model | RCUT | equilibration | production | density (g/cm3) | E/N (kcal/mol) |"
+          " ΔHvap = -E/N + RT | moves/s |")
+    print("|---|---|---|---|---|---|---|---|")
     print("\n".join(rows))
 
 
