@@ -120,6 +120,7 @@ def block_row(folder):
     """Total energy and volume of the last block, from the listing's block table."""
     text = open(os.path.join(folder, "out.txt")).read()
     table = text[text.rfind(" Thermodynamic Results"):]
+    table = table.split(" Averages")[0]
     rows = [l.split() for l in table.splitlines() if re.match(r"^\s+\d+\s+-?\d", l)]
     return float(rows[-1][1]), float(rows[-1][3])
 
