@@ -149,10 +149,20 @@ void sampleMolecule(State& s, int m) {
   Array1<int, NDIST>& h = s.mcrec.IEPAIR;
   h.v.fill(0);
   if (m < 1 || m > s.coord.NMOL || s.slveco.EIJ.empty()) return;
+  // Most pairs lie beyond the cutoff with an energy of exactly 0: they are counted first
+  // and binned once (the same bin each would get), so only the interacting pairs pay for
+  // the division.
   const double* row = s.slveco.row(m);
-  for (int j = 1; j <= s.coord.NMOL; ++j)
-    if (j != m)
-      if (const int k = histogramBin(row[j - 1], s.rdf.EPARD); k > 0) ++h(k);
+  int zeros = 0;
+  for (int j = 1; j <= s.coord.NMOL; ++j) {
+    const double e = row[j - 1];
+    if (j == m) continue;
+    if (e == 0.0)
+      ++zeros;
+    else if (const int k = histogramBin(e, s.rdf.EPARD); k > 0)
+      ++h(k);
+  }
+  if (const int k = histogramBin(0.0, s.rdf.EPARD); k > 0) h(k) += zeros;
   s.slvrun.sampled = rowSum(row, s.coord.NMOL);
 }
 
