@@ -232,15 +232,8 @@ TEST(SoluteSolvent, ThreeStatesCutoffTypesCapAndMonitors) {
 
 TEST(FullEnergy, TotalsOfTheConfiguration) {
   SolventBox b("TIP4P");
-  b.box(18, 18, 18);
-  b.random(60, 0, 3);
+  b.ionInRandomBox();
   State& s = b.s;
-  s.zmat.NSATM = s.zmat.NSOLUT = 1;
-  s.zmat.first(1) = s.zmat.last(1) = 1, s.zmat.ITYPE(1) = 1;
-  for (auto& slot : s.potpar.slot) slot(1) = 1;
-  s.potpar.Q(1) = 0.5 * s.misc.SQ332, s.potpar.A(1) = 1500, s.potpar.C(1) = 40;
-  s.geom.noPert = 1;
-  s.misc.NCENT(1) = s.misc.NCENT(2) = 1;
   b.prepare();
   enmtx(s);
   const Slveco& v = s.slveco;

@@ -31,6 +31,18 @@ class SolventBox {
     if (!solvent2.empty()) setSolvent(2, solvent2);
     assignSolventSites(s);
   }
+  // 60 random TIP4P-sized molecules in an 18 A box around one charged Lennard-Jones atom
+  // (solute 1, reference state only, centred on itself).
+  void ionInRandomBox() {
+    box(18, 18, 18);
+    random(60, 0, 3);
+    s.zmat.NSATM = s.zmat.NSOLUT = 1;
+    s.zmat.first(1) = s.zmat.last(1) = 1, s.zmat.ITYPE(1) = 1;
+    for (auto& slot : s.potpar.slot) slot(1) = 1;
+    s.potpar.Q(1) = 0.5 * s.misc.SQ332, s.potpar.A(1) = 1500, s.potpar.C(1) = 40;
+    s.geom.noPert = 1;
+    s.misc.NCENT(1) = s.misc.NCENT(2) = 1;
+  }
   std::string listing() {
     s.io.output.flush();
     return readFile(dir_.file("out"));

@@ -63,16 +63,9 @@ class VolumeMove : public ::testing::TestWithParam<int> {};
 
 TEST_P(VolumeMove, RejectionRestoresCoordinatesAndPairEnergies) {
   test::SolventBox b("TIP4P");
-  b.box(18, 18, 18);
-  b.random(60, 0, 3);
+  b.ionInRandomBox();
   State& s = b.s;
-  s.zmat.NSATM = s.zmat.NSOLUT = 1;
-  s.zmat.first(1) = s.zmat.last(1) = 1, s.zmat.ITYPE(1) = 1;
-  for (auto& slot : s.potpar.slot) slot(1) = 1;
-  s.potpar.Q(1) = 0.5 * s.misc.SQ332, s.potpar.A(1) = 1500, s.potpar.C(1) = 40;
   s.solcor.xyz[0].x(1) = 2.0, s.solcor.xyz[0].y(1) = -3.0, s.solcor.xyz[0].z(1) = 4.0;
-  s.geom.noPert = 1;
-  s.misc.NCENT(1) = s.misc.NCENT(2) = 1;
   s.control.vxyz = GetParam();
   s.movp.VDEL = 400.0;
   b.prepare();
