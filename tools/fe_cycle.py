@@ -21,6 +21,7 @@ Two window layouts over n equal coupling intervals of width d = 1/n:
 
     tools/fe_cycle.py [--veka build/veka] [--layout dws] [--intervals 10] [--equil 2]
         [--prod 6] [--block 500000] [--jobs 2] [--work fe-cycle] [--no-run]
+        [--solute data/examples/methanol-ethane/methanol-ethane-ua.z]
 
 Prints the per-window (dws) or per-interval (sos) table and the total, in kcal/mol, with
 errors in the "+/-" form of the summary file. Run it under nice on a shared machine.
@@ -67,7 +68,7 @@ def run_window(args, w):
     files = {"-ot": ".out", "-in": ".in", "-up": ".up", "-av": ".av", "-su": ".sum",
              "-pl": ".pdb", "-pa": ".par"}
     opts = [x for o, ext in files.items() for x in (o, NAME + ext)]
-    opts += ["-zm", os.path.join(EXAMPLE, NAME + ".z"),
+    opts += ["-zm", args.solute,
              "-wa", os.path.join(data, "boxes", "water.box"),
              "-ba", os.path.join(data, "forcefield", "opls-aa-bonded.par"),
              "-sv", "/dev/null", "-sz", "/dev/null", "-o1", "/dev/null", "-o2", "/dev/null"]
@@ -165,6 +166,8 @@ def report_sos(ws, res):
 def main():
     p = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     p.add_argument("--veka", default=os.path.join(ROOT, "build", "veka"))
+    p.add_argument("--solute", default=os.path.join(EXAMPLE, NAME + ".z"),
+                   help="solute Z-matrix (0 = methanol, 1 = ethane)")
     p.add_argument("--layout", choices=("dws", "sos"), default="dws")
     p.add_argument("--intervals", type=int, default=10)
     p.add_argument("--equil", type=int, default=2, help="equilibration blocks per window")
@@ -176,6 +179,7 @@ def main():
     args = p.parse_args()
     args.veka = os.path.abspath(args.veka)
     args.work = os.path.abspath(args.work)
+    args.solute = os.path.abspath(args.solute)
     ws = windows(args.layout, args.intervals)
     if not args.no_run:
         start = time.time()
