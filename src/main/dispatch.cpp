@@ -6,6 +6,7 @@
 #include "input/init.hpp"
 #include "input/setup.hpp"
 #include "montecarlo/monte.hpp"
+#include "montecarlo/trajectory.hpp"
 #include "normalmodes/calfreq.hpp"
 #include "optimize/driver.hpp"
 #include "results/outave.hpp"
@@ -53,6 +54,7 @@ bool dispatchJob(State& s) {
     case 1:
       monte(s);
       outave(s);
+      closeTrajectory(s);  // after the in-file: the block's frames are now kept
       return true;
     default:
       notBuilt(

@@ -117,6 +117,10 @@ bool readCommandLine(State& s, const std::vector<std::string>& args, const EnvLo
   for (std::size_t i = static_cast<std::size_t>(code) + 5; i < args.size(); ++i) {
     std::string opt = args[i].substr(0, 3);
     for (char& c : opt) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (opt == "-tr") {  // the trajectory: not one of the fourteen units
+      if (i + 1 < args.size()) s.traj.name = args[++i];
+      continue;
+    }
     for (std::size_t k = 0; k < slots.size(); ++k) {
       if (opt != slots[k].option) continue;
       if (i + 1 < args.size()) {
@@ -131,6 +135,8 @@ bool readCommandLine(State& s, const std::vector<std::string>& args, const EnvLo
     if (!name.empty() && name[0] != ' ') continue;
     if (auto v = env(slots[k].envName)) name = unquote(*v);
   }
+  if (s.traj.name.empty() || s.traj.name[0] == ' ')
+    if (auto v = env("TRAJECTORY")) s.traj.name = unquote(*v);
   return true;
 }
 

@@ -14,6 +14,7 @@
 #include "montecarlo/random.hpp"
 #include "montecarlo/snapshot.hpp"
 #include "montecarlo/sums.hpp"
+#include "montecarlo/trajectory.hpp"
 #include "montecarlo/volume.hpp"
 #include "results/zmatout.hpp"
 
@@ -157,6 +158,7 @@ void endOfBlock(State& s) {
 void saveCheck(State& s) {
   const int nsave = s.config.NSAVE;
   if (nsave >= 1 && nsave != kNever && s.config.NCON % nsave == 0) writeSnapshot(s);
+  if (s.traj.fd >= 0 && s.config.NCON % s.traj.interval == 0) writeFrame(s);
 }
 
 void cycle(State& s) {
@@ -275,6 +277,7 @@ void monte(State& s) {
   // energy and pair histogram come from the in-file of a continued run.
   rebuildSoluteSolventHistogram(s);
   if (s.control.runMode == 1) sampleMolecule(s, s.move.monitor = 1);
+  openTrajectory(s);
   Progress progress(s);
   progress.start(s);
   while (s.config.NCON < s.config.MXCON) {

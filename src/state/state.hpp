@@ -22,6 +22,7 @@
 #include "state/solvent.hpp"
 #include "state/solvent_energy.hpp"
 #include "state/terms.hpp"
+#include "state/trajectory.hpp"
 
 namespace veka {
 
@@ -78,6 +79,7 @@ struct State {
   Nebor nebor;            // solvent neighbour lists
   Npt npt;                // current and trial volume, the volume move in progress
   Mcrun mcrun;            // constants, counters and sums of the block in progress
+  Traj traj;              // the trajectory file written during a block ("-tr")
   WorkArea<Optim> optim;  // optimiser settings, variables and work arrays (optimArea)
 
   double CPU = 0.0;  // CPU-time reading at start (s)

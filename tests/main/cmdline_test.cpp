@@ -63,8 +63,10 @@ TEST(CommandLine, BadNumberIsAnInputError) {
 
 TEST(CommandLine, OptionsAreCaseBlindAndOnlyThreeCharactersCount) {
   Parsed p = parse({"700", "0", "0", "0", "0", "-ZMATRIX", "my.z", "-Pa", "par.txt", "-unknown",
-                    "-ot", "list.txt", "-ba"});
+                    "-ot", "list.txt", "-TRajectory", "run/long name", "-ba"},
+                   {{"TRAJECTORY", "ignored"}});
   ASSERT_TRUE(p.ok);
+  EXPECT_EQ(p.s->traj.name, "run/long name");
   EXPECT_EQ(std::tuple(p.s->io.fileName(6), p.s->io.fileName(7), p.s->io.fileName(1)),
             std::tuple("my.z", "par.txt", "list.txt"));
   EXPECT_TRUE(p.s->io.fileName(13).empty());  // "-ba" without a name
@@ -74,7 +76,9 @@ TEST(CommandLine, EnvironmentFillsBlankNamesWithoutQuotes) {
   Parsed p = parse({"700", "0", "0", "0", "0", "-zm", "given.z"}, {{"ZMATRIX", "env.z"},
                                                                    {"OUTPUT", "\"out put.txt\""},
                                                                    {"BANGPAR", "'b'\"x\""},
-                                                                   {"SAVE", "s.txt"}});
+                                                                   {"SAVE", "s.txt"},
+                                                                   {"TRAJECTORY", "'t r'"}});
+  EXPECT_EQ(p.s->traj.name, "t r");
   EXPECT_EQ(p.s->io.fileName(6), "given.z");  // the option wins
   EXPECT_EQ(std::tuple(p.s->io.fileName(1), p.s->io.fileName(13), p.s->io.fileName(4)),
             std::tuple("out put.txt", "bx", "s.txt"));
