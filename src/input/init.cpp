@@ -121,6 +121,7 @@ void listSolventSoluteEnergies(State& s) {
 }
 
 void listInitialRandomNumber(State& s) {
+  s.traj.startSeed = s.rands.seed;  // the in-file's seed, before the stream moves on
   fmt::RecordWriter r;
   r.A(" Initial Random Number =").F(ranu(s.rands), 12, 8);
   s.io.list("");

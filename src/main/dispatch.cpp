@@ -53,6 +53,7 @@ bool dispatchJob(State& s) {
     case 0:
     case 1:
       monte(s);
+      markTrajectoryPending(s);  // before the in-file: which seed completes these frames
       outave(s);
       closeTrajectory(s);  // after the in-file: the block's frames are now kept
       return true;

@@ -24,6 +24,7 @@ constexpr int kNever = 999999;
 constexpr std::size_t kCountsAt = 8, kCommittedAt = 180, kAtomsAt = 268, kHeaderBytes = 276;
 constexpr std::size_t kCellBytes = 56;  // six doubles between markers
 constexpr const char* kCommitted = "REMARKS frames of completed blocks =";
+constexpr const char* kPending = " next";
 
 void put32(unsigned char* p, std::uint32_t v) {
   for (int k = 0; k < 4; ++k) p[k] = static_cast<unsigned char>(v >> (8 * k));
@@ -192,13 +193,20 @@ int keptFrames(State& s, const std::string& path) {
       static_cast<std::size_t>(st.st_size) < kHeaderBytes
           ? 0
           : (static_cast<std::size_t>(st.st_size) - kHeaderBytes) / frameBytes(atoms);
-  const long blocks = std::strtol(committed.c_str() + std::strlen(kCommitted), nullptr, 10);
-  return static_cast<int>(std::min<long>(blocks, static_cast<long>(complete)));
+  // "... = N" or, between the pending mark and the end of a block, "... = N next M S":
+  // the block ending at M frames is complete when the in-file read at start-up carries S.
+  char* end = nullptr;
+  long kept = std::strtol(committed.c_str() + std::strlen(kCommitted), &end, 10);
+  if (std::strncmp(end, kPending, std::strlen(kPending)) == 0) {
+    const long next = std::strtol(end + std::strlen(kPending), &end, 10);
+    if (std::strtol(end, nullptr, 10) == t.startSeed) kept = next;
+  }
+  return static_cast<int>(std::min<long>(kept, static_cast<long>(complete)));
 }
 
-void writeCommitted(State& s) {
+void writeCommitted(State& s, const std::string& pending = "") {
   unsigned char title[80];
-  putTitle(title, std::string(kCommitted) + " " + std::to_string(s.traj.frames));
+  putTitle(title, std::string(kCommitted) + " " + std::to_string(s.traj.kept) + pending);
   writeAt(s, title, sizeof title, kCommittedAt);
 }
 
@@ -215,13 +223,14 @@ void openTrajectory(State& s) {
   if (t.fd < 0) failed(s, path, errno);
   t.frames = fresh ? -1 : keptFrames(s, path);
   if (t.frames < 0) {
-    t.frames = 0;
+    t.frames = t.kept = 0;
     writeHeader(s);
     writeTopology(s);
     return;
   }
   const std::size_t end = kHeaderBytes + static_cast<std::size_t>(t.frames) * t.frame.size();
   if (::ftruncate(t.fd, static_cast<off_t>(end)) != 0) failed(s, path, errno);
+  t.kept = t.frames;
   writeCounts(s);
   writeCommitted(s);
 }
@@ -249,9 +258,18 @@ void writeFrame(State& s) {
   writeCounts(s);
 }
 
+void markTrajectoryPending(State& s) {
+  Traj& t = s.traj;
+  if (t.fd < 0) return;
+  writeCommitted(s, std::string(kPending) + " " + std::to_string(t.frames) + " " +
+                        std::to_string(s.rands.seed));
+  if (::fsync(t.fd) != 0) failed(s, baseName(s) + ".dcd", errno);
+}
+
 void closeTrajectory(State& s) {
   Traj& t = s.traj;
   if (t.fd < 0) return;
+  t.kept = t.frames;
   writeCommitted(s);
   if (::fsync(t.fd) != 0 || ::close(t.fd) != 0) failed(s, baseName(s) + ".dcd", errno);
   t.fd = -1;

@@ -10,7 +10,10 @@
 // The second title record of the DCD header counts the frames of the blocks completed so
 // far. A continued block keeps those frames and cuts off any later ones, which can only
 // come from a block that was stopped before its in-file was written and is now run again,
-// so that no configuration appears twice.
+// so that no configuration appears twice. Just before the in-file is written the record
+// also names the frame count the block ends with and the random seed the in-file will
+// carry; a run killed between the in-file and the final count is recognised by that seed
+// in the in-file it continues from, and its block's frames are kept, so none is lost.
 #pragma once
 
 #include "state/state.hpp"
@@ -29,6 +32,10 @@ void openTrajectory(State& s);
 // Writes the current configuration as the next frame (one write), then the new frame
 // count into the header.
 void writeFrame(State& s);
+
+// Called just before the block's in-file is written: marks the frames so far as those of
+// the block whose in-file carries the current seed.
+void markTrajectoryPending(State& s);
 
 // Called after the block's in-file is written: the frames so far belong to completed
 // blocks. Closes the file.

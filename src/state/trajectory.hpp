@@ -10,11 +10,13 @@
 namespace veka {
 
 struct Traj {
-  std::string name;  // base name ("-tr" / TRAJECTORY): NAME.dcd and NAME.pdb; blank = off
-  int fd = -1;       // NAME.dcd while a block writes it, else -1
-  int interval = 0;  // configurations between frames
-  int frames = 0;    // complete frames in the file
-  int atoms = 0;     // atoms of a frame
+  std::string name;   // base name ("-tr" / TRAJECTORY): NAME.dcd and NAME.pdb; blank = off
+  int fd = -1;        // NAME.dcd while a block writes it, else -1
+  int interval = 0;   // configurations between frames
+  int frames = 0;     // complete frames in the file
+  int atoms = 0;      // atoms of a frame
+  int kept = 0;       // frames of the blocks completed before this one
+  int startSeed = 0;  // random seed read at start-up (the seed of the last in-file written)
   std::vector<int> soluteAtoms;      // solute atoms written, in Z-matrix order (no dummies)
   std::vector<unsigned char> frame;  // one frame record as written: cell, x, y, z blocks
 };

@@ -6,7 +6,9 @@ Three blocks (run mode 1, then 0 twice) of 2000 configurations, a frame every 20
 atoms, 30 frames, each equal to its snapshot (coordinates and box edges). A long block
 killed (SIGKILL) after a few frames leaves a file both readers open with its complete
 frames, also when the header's count lags one frame behind a torn last frame; run again,
-the block keeps only the 30 frames of the completed blocks and adds its 10.
+the block keeps only the 30 frames of the completed blocks and adds its 10. A kill after
+the in-file but before the final count (the header still says "next N S") keeps the
+block's frames when the in-file carries seed S, and drops them when it does not.
 
 Arguments: <veka binary> <source dir> <build dir>. Exit 77 when a reader is missing.
 """
@@ -107,6 +109,22 @@ def killed_block(work, snaps):
         compare(work, snaps, dcd, whole)
 
 
+def end_of_block_kill(work):
+    path = os.path.join(work, "traj.dcd")
+    for lost in (False, True):
+        n = (os.path.getsize(path) - HEADER) // FRAME
+        seed = int(open(os.path.join(work, "in")).readline()[48:57]) + lost
+        data = bytearray(open(path, "rb").read())
+        title = "REMARKS frames of completed blocks = %d next %d %d" % (n - 10, n, seed)
+        data[180:260] = title.ljust(80).encode()
+        open(path, "wb").write(data)
+        job(work, "000", 2000, "gap").wait()
+        got = (os.path.getsize(path) - HEADER) // FRAME
+        if got != n + 10 - 10 * lost:
+            FAILS.append("kill at the end of a block (in-file %s): %d frames, %d expected"
+                         % ("older" if lost else "written", got, n + 10 - 10 * lost))
+
+
 def main():
     with rc.workdir() as work:
         with open(os.path.join(DATA, "examples", "methanol-water", "command.txt")) as f:
@@ -123,6 +141,7 @@ def main():
                 raise SystemExit("block %d failed" % (b + 1))
             snaps += snapshots(os.path.join(work, "save%d" % b))
         compare(work, snaps)
+        end_of_block_kill(work)
     for f in FAILS:
         print(f)
     sys.exit(1 if FAILS else 0)
