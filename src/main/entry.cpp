@@ -29,6 +29,10 @@ const std::vector<FileSlot>& fileSlots() {
   return kSlots;
 }
 
+// The energy-difference file, an optional output outside the fourteen units: it is
+// opened by the block loop only when named.
+const FileSlot kDhdlOption = {"-dh", "DHDL"};
+
 namespace {
 
 void usage(const std::string& program) {
@@ -117,6 +121,10 @@ bool readCommandLine(State& s, const std::vector<std::string>& args, const EnvLo
   for (std::size_t i = static_cast<std::size_t>(code) + 5; i < args.size(); ++i) {
     std::string opt = args[i].substr(0, 3);
     for (char& c : opt) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (opt == kDhdlOption.option && i + 1 < args.size()) {
+      s.io.dhdlName = args[++i];
+      continue;
+    }
     for (std::size_t k = 0; k < slots.size(); ++k) {
       if (opt != slots[k].option) continue;
       if (i + 1 < args.size()) {
@@ -131,6 +139,8 @@ bool readCommandLine(State& s, const std::vector<std::string>& args, const EnvLo
     if (!name.empty() && name[0] != ' ') continue;
     if (auto v = env(slots[k].envName)) name = unquote(*v);
   }
+  if (s.io.dhdlName.empty())
+    if (auto v = env(kDhdlOption.envName)) s.io.dhdlName = unquote(*v);
   return true;
 }
 
