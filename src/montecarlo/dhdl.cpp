@@ -33,7 +33,7 @@ bool writeAll(int fd, const char* p, std::size_t n) {
 
 }  // namespace
 
-DhdlWriter::DhdlWriter(State& s) {
+DhdlWriter::DhdlWriter(State& s) : io_(&s.io) {
   const std::string name = trimmed(s.io.dhdlName);
   if (name.empty() || s.geom.noPert != 0) return;
   interval_ = std::max(s.movp.NSCHG, 1);
@@ -84,7 +84,8 @@ void DhdlWriter::writeHeader(const State& s) {
                   rc[order_[k]]);
     h += line;
   }
-  writeAll(fd_, h.data(), h.size());
+  if (!writeAll(fd_, h.data(), h.size()))
+    stop(*io_, "*** Error writing the energy-difference file ***");
 }
 
 void DhdlWriter::append(const State& s) {
@@ -103,8 +104,9 @@ void DhdlWriter::append(const State& s) {
 
 void DhdlWriter::flush() {
   if (fd_ < 0 || used_ == 0) return;
-  writeAll(fd_, buf_.data(), used_);
+  const bool ok = writeAll(fd_, buf_.data(), used_);
   used_ = 0;
+  if (!ok) stop(*io_, "*** Error writing the energy-difference file ***");
 }
 
 }  // namespace veka

@@ -41,12 +41,13 @@ class DhdlWriter {
   void sample(const State& s) {
     if (fd_ >= 0 && s.config.NCON % interval_ == 0) append(s);
   }
-  // Appends what is still buffered (end of the block).
+  // Appends what is still buffered (end of the block); a failed write stops the run.
   void flush();
 
  private:
   void append(const State& s);
   void writeHeader(const State& s);
+  Io* io_ = nullptr;
   int fd_ = -1;
   int interval_ = 1;
   long long base_ = 0;  // configurations of the simulation before this block
