@@ -5,8 +5,8 @@ import numpy as np
 
 src = sys.argv[2]
 loader = importlib.machinery.SourceFileLoader("vekafe", os.path.join(src, "tools", "veka-fe"))
-spec = importlib.util.spec_from_loader("vekafe", loader)
-fe = importlib.util.module_from_spec(spec)
+found = importlib.util.spec_from_loader("vekafe", loader)
+fe = importlib.util.module_from_spec(found)
 try:
     loader.exec_module(fe)
     import pymbar  # noqa: F401
