@@ -3,7 +3,7 @@
 of test lines in all of them; exits with status 1 when the tests exceed one third.
 
 Counted: C++ (.cpp .hpp .h), Python (.py), CMake (CMakeLists.txt, .cmake) and shell (.sh,
-or a file without suffix that starts with a shell shebang). Not counted: data (folders
+or a file without suffix that starts with a shell or Python shebang). Not counted: data (folders
 named data, corpus or seeds, e.g. tests/*/data and fuzz/corpus) and generated tables
 (files whose first line says "do not edit").
 
@@ -28,7 +28,8 @@ def is_code(path):
         return False
     with open(path, "rb") as f:
         first = f.readline()
-    return first.startswith(b"#!") and (b"sh" in first.split(b"/")[-1])
+    interpreter = first.split(b"/")[-1]
+    return first.startswith(b"#!") and (b"sh" in interpreter or b"python" in interpreter)
 
 
 def count(path):

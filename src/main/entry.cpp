@@ -29,6 +29,10 @@ const std::vector<FileSlot>& fileSlots() {
   return kSlots;
 }
 
+// The energy-difference file, an optional output outside the fourteen units: it is
+// opened by the block loop only when named.
+const FileSlot kDhdlOption = {"-dh", "DHDL"};
+
 namespace {
 
 void usage(const std::string& program) {
@@ -121,6 +125,10 @@ bool readCommandLine(State& s, const std::vector<std::string>& args, const EnvLo
       if (i + 1 < args.size()) s.traj.name = args[++i];
       continue;
     }
+    if (opt == kDhdlOption.option && i + 1 < args.size()) {
+      s.io.dhdlName = args[++i];
+      continue;
+    }
     for (std::size_t k = 0; k < slots.size(); ++k) {
       if (opt != slots[k].option) continue;
       if (i + 1 < args.size()) {
@@ -137,6 +145,8 @@ bool readCommandLine(State& s, const std::vector<std::string>& args, const EnvLo
   }
   if (s.traj.name.empty() || s.traj.name[0] == ' ')
     if (auto v = env("TRAJECTORY")) s.traj.name = unquote(*v);
+  if (s.io.dhdlName.empty())
+    if (auto v = env(kDhdlOption.envName)) s.io.dhdlName = unquote(*v);
   return true;
 }
 

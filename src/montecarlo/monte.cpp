@@ -8,6 +8,7 @@
 #include <numeric>
 
 #include "format/format.hpp"
+#include "montecarlo/dhdl.hpp"
 #include "montecarlo/metropolis.hpp"
 #include "montecarlo/moves.hpp"
 #include "montecarlo/movmol.hpp"
@@ -280,10 +281,13 @@ void monte(State& s) {
   openTrajectory(s);
   Progress progress(s);
   progress.start(s);
+  DhdlWriter dhdl(s);
   while (s.config.NCON < s.config.MXCON) {
     cycle(s);
+    dhdl.sample(s);
     progress.tick(s);
   }
+  dhdl.flush();
   // The configuration the block ends in, with the configurations it counted for.
   enterSums(s, s.config.weight);
   s.config.NACCPT += s.config.weight;

@@ -24,20 +24,16 @@ double flexInternal(const State& s) {
 
 // Free-energy perturbation sums of the two perturbed states.
 void enterPerturbation(State& s, Sums& u, double w, double h) {
-  const Energy& e = s.energy;
-  PerState E{};
-  for (std::size_t k = 0; k < 3; ++k)
-    E[k] = e.EXXOLD[k] + e.ESOLD[k] + e.EPOOLD[k] + s.dihcom.EDIHOL[k] + s.nbcom.ENBOL[k] +
-           s.bndcom.EBNDOL[k] + s.angcom.EANGOL[k];
   const double beta = s.misc.BETA;
   const SumIndex f[2] = {kSumF1, kSumF2}, fh[2] = {kSumFH1, kSumFH2},
                  half[2] = {kSumHalf1, kSumHalf2};
-  for (std::size_t k = 1; k <= 2; ++k) {
-    const double dE = E[k] - E[0];
+  const PerturbationDeltas d = perturbationDeltas(s);
+  for (std::size_t k = 0; k < 2; ++k) {
+    const double dE = d.dE[k];
     const double x = std::exp(-beta * dE);
-    u[f[k - 1]] += w * x;
-    u[fh[k - 1]] += w * (h + dE) * x;
-    u[half[k - 1]] += w * std::exp(-0.5 * beta * dE);
+    u[f[k]] += w * x;
+    u[fh[k]] += w * (h + dE) * x;
+    u[half[k]] += w * std::exp(-0.5 * beta * dE);
   }
 }
 
@@ -85,6 +81,15 @@ void enterDistributions(State& s, Sums& u, double w) {
 }
 
 }  // namespace
+
+PerturbationDeltas perturbationDeltas(const State& s) {
+  const Energy& e = s.energy;
+  PerState E{};
+  for (std::size_t k = 0; k < 3; ++k)
+    E[k] = e.EXXOLD[k] + e.ESOLD[k] + e.EPOOLD[k] + s.dihcom.EDIHOL[k] + s.nbcom.ENBOL[k] +
+           s.bndcom.EBNDOL[k] + s.angcom.EANGOL[k];
+  return {{E[1] - E[0], E[2] - E[0]}};
+}
 
 int histogramBin(double value, const Array1<double, 2>& bounds) {
   const double inc = (bounds(2) - bounds(1)) / NDIST;

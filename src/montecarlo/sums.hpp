@@ -16,6 +16,13 @@ int histogramBin(double value, const Array1<double, 2>& bounds);
 // Bin (1..60) of a dihedral angle phi (radians) in 6-degree bins; 61 and above wrap to 1.
 int dihedralBin(double phi);
 
+// Energy differences E1 - E0 and E2 - E0 (kcal/mol) of the current configuration between
+// the perturbed solutes and the reference solute.
+struct PerturbationDeltas {
+  double dE[2];
+};
+PerturbationDeltas perturbationDeltas(const State& s);
+
 // Sizes the block's sums for the system and clears them.
 void clearSums(State& s);
 

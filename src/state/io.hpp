@@ -33,6 +33,10 @@ struct Io {
   // SZMATFILE. Names are kept whole, whatever their length.
   Array1<std::string, 14> fileName;
 
+  // Energy-difference file of a perturbation run (option "-dh", environment DHDL); blank
+  // = not written.
+  std::string dhdlName;
+
   int listLevel = 0;     // third digit of the job code: 0 = full listing
   int structFormat = 0;  // 1, 2, 3 = PDB variants, 4, 5 = MOL variants, 0 = none
 

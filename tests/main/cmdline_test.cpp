@@ -85,5 +85,15 @@ TEST(CommandLine, EnvironmentFillsBlankNamesWithoutQuotes) {
   EXPECT_TRUE(p.s->io.fileName(2).empty());
 }
 
+TEST(CommandLine, EnergyDifferenceFileIsOffUnlessNamed) {
+  const std::vector<std::string> job = {"100", "1", "0.5", "0.0", "1.0", "-zm", "a.z"};
+  std::vector<std::string> with = job;
+  with.insert(with.end(), {"-DHDL", "w.xvg"});
+  EXPECT_EQ(parse(job).s->io.dhdlName, "");
+  EXPECT_EQ(parse(with, {{"DHDL", "e.xvg"}}).s->io.dhdlName, "w.xvg");
+  EXPECT_EQ(parse(job, {{"DHDL", "'e.xvg'"}}).s->io.dhdlName, "e.xvg");
+  EXPECT_EQ(parse(with).s->io.fileName(6), "a.z");
+}
+
 }  // namespace
 }  // namespace veka
