@@ -220,29 +220,32 @@ void stackStates(SoluteAtoms& u, AtomIn& in) {
 
 // Molecule m's energies of the packed states within the cutoff (feathered by f).
 PerState moleculeTerms(const State& s, const MolView& m, const SoluteAtoms& u, const Kernels& k,
-                       AtomIn& in, double f, bool all, SxParts& parts) {
+                       AtomIn& in, double f, bool all, double& coul, double& lj) {
   const Potpar& p = s.potpar;
   const int ns = s.sol.nsites(m.kind), sel = s.energy.selected;
   double mx[MXSAT], my[MXSAT], mz[MXSAT];
   for (int j = 1; j <= ns; ++j) mx[j - 1] = m.X(j), my[j - 1] = m.Y(j), mz[j - 1] = m.Z(j);
   in.mx = mx, in.my = my, in.mz = mz, in.ns = ns;
   in.aw = &p.AW(1, m.kind), in.cw = &p.CW(1, m.kind), in.qw = &p.QW(1, m.kind);
-  std::array<double, MAXSOL + 1> molMin{};
+  std::array<double, MAXSOL + 1> molMin;  // filled when used
   const bool byMolecule = !all && s.cutoff.ICUT >= 2;
   if (byMolecule) moleculeMinima(s, m, u, in.img, molMin);
   k.atoms(in);
-  // The states' sums run side by side, each in atom order.
-  double lj[3] = {}, coul[3] = {}, selLj = 0.0, selCoul = 0.0;
-  const int ns3 = u.states;
-  for (int i = 0; i < u.n; ++i) {
-    const int mol = u.mol[st(i)];
-    if (byMolecule && molMin[st(mol)] > s.slveco.SCUT2) continue;
-    for (int t = 0; t < ns3; ++t) lj[t] += in.lj[t * u.n + i], coul[t] += in.cl[t * u.n + i];
-    if (mol == sel) selLj += in.lj[i], selCoul += in.cl[i];
+  // The states' sums side by side, each in atom order (with one state the other two repeat
+  // it and are not used).
+  const int n = u.n, three = u.states == 3;
+  const double *l0 = in.lj, *l1 = l0 + three * n, *l2 = l1 + three * n;
+  const double *c0 = in.cl, *c1 = c0 + three * n, *c2 = c1 + three * n;
+  double sl0 = 0.0, sl1 = 0.0, sl2 = 0.0, sc0 = 0.0, sc1 = 0.0, sc2 = 0.0;
+  double selLj = 0.0, selCoul = 0.0;
+  const int* mol = u.mol.data();
+  for (int i = 0; i < n; ++i) {
+    if (byMolecule && molMin[st(mol[i])] > s.slveco.SCUT2) continue;
+    sl0 += l0[i], sc0 += c0[i], sl1 += l1[i], sc1 += c1[i], sl2 += l2[i], sc2 += c2[i];
+    if (mol[i] == sel) selLj += l0[i], selCoul += c0[i];
   }
-  PerState e{};
-  for (int t = 0; t < ns3; ++t) e[st(t)] = f * lj[t] + f * coul[t];
-  parts.coul = f * selCoul, parts.lj = f * selLj;
+  lj = f * selLj, coul = f * selCoul;
+  const PerState e{f * sl0 + f * sc0, f * sl1 + f * sc1, f * sl2 + f * sc2};
   return e;
 }
 
@@ -254,15 +257,15 @@ void soluteSolventRow(State& s, SoluteAtoms& u, SoluteRowOut& out, int width) {
   out.sum = {}, out.sumC = out.sumL = 0.0;
   if (nmol <= 0) return;
   double* r2 = out.r2 ? out.r2 : s.slveco.wR2.data();
-  auto put = [&](int n, const PerState& e, const SxParts& parts) {
+  auto put = [&](int n, const PerState& e, double coul, double lj) {
     for (std::size_t k = 0; k < 3; ++k) out.e[k][n - 1] = e[k], out.sum[k] += e[k];
-    out.coul[n - 1] = parts.coul, out.lj[n - 1] = parts.lj;
-    out.sumC += parts.coul, out.sumL += parts.lj;
+    out.coul[n - 1] = coul, out.lj[n - 1] = lj;
+    out.sumC += coul, out.sumL += lj;
   };
   if (u.capOn || u.n == 0) {  // the cap restraint reaches every molecule: one at a time
     for (int n = 1; n <= nmol; ++n) {
       SxParts parts;
-      put(n, solventSoluteEnergy(s, storedMolecule(s, n), u, &parts), parts);
+      put(n, solventSoluteEnergy(s, storedMolecule(s, n), u, &parts), parts.coul, parts.lj);
       r2[n - 1] = parts.r2;
     }
     return;
@@ -278,14 +281,14 @@ void soluteSolventRow(State& s, SoluteAtoms& u, SoluteRowOut& out, int width) {
   in.box = solventBox(s);
   for (int n = 1; n <= nmol; ++n) {
     const double d2 = r2[n - 1];
-    SxParts parts;
+    double coul = 0.0, lj = 0.0;
     PerState e{};
     if (all || d2 <= v.SCUT2) {
       const double f = all || d2 < v.SFEATH ? 1.0 : (v.SCUT2 - d2) / v.SDEN;
-      e = moleculeTerms(s, storedMolecule(s, n), u, k, in, f, all, parts);
+      e = moleculeTerms(s, storedMolecule(s, n), u, k, in, f, all, coul, lj);
       if (u.states == 1) e[1] = e[2] = e[0];
     }
-    put(n, e, parts);
+    put(n, e, coul, lj);
   }
 }
 
