@@ -1,12 +1,15 @@
-// Solute moves of a flexible n-pentane (17 atoms; every bond, angle and dihedral after the
-// first three atoms variable) in the 512-TIP4P box of water_box.hpp less the molecules
+// Solute moves of a flexible solute in the 512-TIP4P box of water_box.hpp less the molecules
 // within 2.6 A of it, 25 C, RCUT = SCUT 8.5 A, three solute states evaluated (RC 0, 0.5, 1):
 // the loop of the block for a solute move (`movmol`, the Metropolis decision with its 20/beta
-// thresholds, `acceptSoluteMove`). RDELS 0.1 A, ADELS 10 degrees. Counters: acceptance and
-// the share of moves that stopped early (bonded or intrasolute change above 25/beta).
-// BM_SoluteSolventPass/1 times the solute-solvent pass alone (every molecule against the
-// packed solute), the part of a move that the early exits skip; /0 the same with SCUT 0,
-// which leaves only the cutoff test of every molecule.
+// thresholds, `acceptSoluteMove`). RDELS 0.1 A, ADELS 10 degrees. Solutes: n-pentane (17
+// atoms, /0) and n-hexane (20 atoms, /1), every bond, angle and dihedral after the first three
+// atoms variable. Counters: acceptance and the share of moves that stopped early (bonded or
+// intrasolute change above 25/beta).
+// BM_SoluteSolventPass times the pentane's solute-solvent pass alone (every molecule against
+// the packed solute), the part of a move that the early exits skip: /0 the one-molecule
+// routine molecule by molecule, /1, /4, /8 the row at that width (the path of `movmol`);
+// BM_SoluteSolventCutoff the same with SCUT 0, which leaves only the cutoff test of every
+// molecule (/0 one molecule at a time, /8 the row).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -51,11 +54,13 @@ void makeRoom(State& s) {
   s.coord.NMOL = kept;
 }
 
-std::unique_ptr<State> pentaneInWater() {
+std::unique_ptr<State> soluteInWater(bool hexane = false) {
   auto st = bench::box();
   State& s = *st;
   const std::string data = VEKA_DATA_DIR;
-  open(s.io.zmatfile, data + "/../tests/energy/data/pentane_tg.z", veka::OpenStatus::Old);
+  const std::string solute =
+      hexane ? "/../bench/data/hexane.z" : "/../tests/energy/data/pentane_tg.z";
+  open(s.io.zmatfile, data + solute, veka::OpenStatus::Old);
   open(s.io.bangfil, data + "/forcefield/opls-aa-bonded.par", veka::OpenStatus::Old);
   open(s.io.output, "/dev/null", veka::OpenStatus::Unknown);
   s.control.runMode = 1;
@@ -77,7 +82,7 @@ std::unique_ptr<State> pentaneInWater() {
 }
 
 void BM_SoluteMove(benchmark::State& state) {
-  auto st = pentaneInWater();
+  auto st = soluteInWater(state.range(0) == 1);
   State& s = *st;
   const double beta = s.misc.BETA, threshold = 20.0 / beta;
   long moves = 0, accepted = 0, early = 0;
@@ -95,18 +100,33 @@ void BM_SoluteMove(benchmark::State& state) {
   state.counters["NMOL"] = s.coord.NMOL;
   state.SetItemsProcessed(moves);
 }
-BENCHMARK(BM_SoluteMove)->Unit(benchmark::kMicrosecond)->MinTime(3.0);
+BENCHMARK(BM_SoluteMove)->Unit(benchmark::kMicrosecond)->MinTime(3.0)->Arg(0)->Arg(1);
 
-void BM_SoluteSolventPass(benchmark::State& state) {
-  auto st = pentaneInWater();
-  State& s = *st;
-  if (state.range(0) == 0) s.slveco.SCUT2 = 0.0;
-  for (auto _ : state) {
+// Every molecule against the packed solute: one molecule at a time (width 0) or the row.
+double pass(State& s, int width) {
+  if (width == 0) {
     double sum = 0.0;
     for (int n = 1; n <= s.coord.NMOL; ++n) sum += veka::solventSoluteEnergy(s, n)[0];
-    benchmark::DoNotOptimize(sum);
+    return sum;
   }
+  auto& esx = s.slveco.ESX;
+  veka::SoluteRowOut out{
+      {esx[0].data(), esx[1].data(), esx[2].data()}, s.slveco.ESXC.data(), s.slveco.ESXL.data()};
+  veka::soluteSolventRow(s, s.slveco.solute, out, width);
+  return out.sum[0];
 }
-BENCHMARK(BM_SoluteSolventPass)->Unit(benchmark::kMicrosecond)->Arg(0)->Arg(1);
+
+void BM_SoluteSolventPass(benchmark::State& state) {
+  auto st = soluteInWater();
+  for (auto _ : state) benchmark::DoNotOptimize(pass(*st, static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_SoluteSolventPass)->Unit(benchmark::kMicrosecond)->Arg(0)->Arg(1)->Arg(4)->Arg(8);
+
+void BM_SoluteSolventCutoff(benchmark::State& state) {
+  auto st = soluteInWater();
+  st->slveco.SCUT2 = 0.0;
+  for (auto _ : state) benchmark::DoNotOptimize(pass(*st, static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_SoluteSolventCutoff)->Unit(benchmark::kMicrosecond)->Arg(0)->Arg(8);
 
 }  // namespace

@@ -123,6 +123,20 @@ PerState solventSoluteEnergy(const State& s, const MolView& m, const SoluteAtoms
 // Stored molecule n against s.slveco.solute.
 PerState solventSoluteEnergy(const State& s, int n, SxParts* parts = nullptr);
 
+// Every stored molecule against the packed solute u at once (what a solute move needs),
+// the same values as `solventSoluteEnergy` molecule by molecule: per molecule n the
+// energies of the three states at e[k][n - 1], the selected solute's parts at
+// coul[n - 1] and lj[n - 1], the squared cutoff distance at r2[n - 1] (null: into the
+// kernel's work buffer), and their totals. `width` as for the row kernel; every width
+// gives the same values. Nothing allocates.
+struct SoluteRowOut {
+  std::array<double*, 3> e{};
+  double *coul = nullptr, *lj = nullptr, *r2 = nullptr;
+  PerState sum{};
+  double sumC = 0.0, sumL = 0.0;
+};
+void soluteSolventRow(State& s, SoluteAtoms& u, SoluteRowOut& out, int width = 0);
+
 // ---------------------------------------------------------------- configuration
 
 // Every molecule's solute-solvent energies against s.slveco.solute into the per-molecule

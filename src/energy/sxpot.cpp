@@ -32,6 +32,7 @@ void resize(SoluteAtoms& u, int natm) {
   u.atom.assign(n, 0);
   u.mol.assign(n, 0);
   u.candMol.assign(n, 0);
+  u.work.assign(8 * ((3 * n + 7) / 8 * 8), 0.0);
   for (auto* v : {&u.candX, &u.candY, &u.candZ}) v->assign(n, 0.0);
   for (int k = 0; k < 3; ++k)
     for (auto* v : {&u.x[st(k)], &u.y[st(k)], &u.z[st(k)], &u.q[st(k)], &u.a[st(k)], &u.c[st(k)]})

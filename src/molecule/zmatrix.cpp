@@ -82,6 +82,11 @@ void readAtomRecord(State& s, std::string_view rec, int i) {
   z.ITYPE(i) = r.I(4);
   r.X(1);
   z.JTYPE(i) = r.I(4);
+  // A dummy atom has no parameters in any state, so that every state has the same atoms.
+  if (z.JTYPE(i) != 0 && (z.ITYPE(i) == -1) != (z.JTYPE(i) == -1))
+    stop(s.io,
+         "** Atom" + formatI(i, 5) +
+             " Is a Dummy Atom (Type -1) in One Perturbation State Only - Killed in READZM **");
   r.X(1);
   z.IZ1(i) = r.I(4);
   z.BND(i) = r.F(12, 6);

@@ -84,19 +84,16 @@ void soluteSolvent(State& s) {
   if (nmol <= 0) return;
   packSolute(s, {&t.xyz[0], &t.xyz[1], &t.xyz[2]}, t.packed);
   const bool weights = s.movp.prefSampling != 0;
-  for (int n = 1; n <= nmol; ++n) {
-    SxParts parts;
-    const PerState e = solventSoluteEnergy(s, storedMolecule(s, n), t.packed, &parts);
-    for (std::size_t k = 0; k < 3; ++k) {
-      t.esx[k][at(n)] = e[k];
-      en.ESONE[k] += e[k];
-    }
-    t.esxC[at(n)] = parts.coul;
-    t.esxL[at(n)] = parts.lj;
-    en.ESXCNE += parts.coul;
-    en.ESXLNE += parts.lj;
-    if (weights) s.prfsmp.Wtrial[at(n)] = 1.0 / (parts.r2 + s.movp.WKC);
-  }
+  double* w = s.prfsmp.Wtrial.data();
+  SoluteRowOut out{{t.esx[0].data(), t.esx[1].data(), t.esx[2].data()},
+                   t.esxC.data(),
+                   t.esxL.data(),
+                   weights ? w : nullptr};
+  soluteSolventRow(s, t.packed, out);
+  en.ESONE = out.sum;
+  en.ESXCNE = out.sumC, en.ESXLNE = out.sumL;
+  if (weights)
+    for (int n = 0; n < nmol; ++n) w[n] = 1.0 / (w[n] + s.movp.WKC);
 }
 
 // The trial weights normalised to a sum of 1, with their sum and maximum.

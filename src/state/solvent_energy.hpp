@@ -57,6 +57,8 @@ struct SoluteAtoms {
   // Monitored (solute atom, solvent site) pairs: packed atom (-1: not a real atom), site.
   int nmon = 0;
   std::array<int, MAXMNT> monAtom{}, monSite{};
+  // Scratch of the solute-solvent row: eight arrays over the atoms of the three states.
+  std::vector<double> work;
 };
 
 struct Slveco {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "energy/eintra.hpp"
@@ -210,6 +211,41 @@ TEST(SoluteMove, RunningEnergiesEqualAFreshEvaluation) {
     for (int n = 1; n <= s.bndcom.NVBND; ++n)
       EXPECT_NEAR(distance(atom(c, s.bndcom.IB1(n)), atom(c, s.bndcom.IB2(n))), s.bndcom.RB[0](n),
                   1e-9);
+  }
+}
+
+// The solute-solvent row of a solute move against the one-molecule routine, to the last
+// bit at every width: cutoff from the solute centre and from every atom, three solute
+// states and one.
+TEST(SoluteMove, SoluteSolventRowEqualsTheMoleculeRoutine) {
+  for (const auto& [icut, noPert] : {std::pair{0, 0}, {2, 0}, {0, 1}}) {
+    McJob j(GasJob::data("ethanol_perturbed.z"), 1.0, 0.5);
+    State& s = j.s;
+    s.cutoff.ICUT = icut;
+    s.geom.noPert = noPert;
+    j.water(5, 3.3);
+    const auto nmol = static_cast<std::size_t>(s.coord.NMOL);
+    for (int width : {1, 4, 8}) {
+      std::vector<double> v(6 * nmol);
+      double* p = v.data();
+      SoluteRowOut out{{p, p + nmol, p + 2 * nmol}, p + 3 * nmol, p + 4 * nmol, p + 5 * nmol};
+      soluteSolventRow(s, s.slveco.solute, out, width);
+      int inside = 0;
+      for (std::size_t n = 0; n < nmol; ++n) {
+        SxParts parts;
+        const PerState e = solventSoluteEnergy(s, static_cast<int>(n) + 1, &parts);
+        inside += e[0] != 0.0;
+        EXPECT_EQ(out.e[0][n], e[0]) << icut << noPert << width << " " << n;
+        EXPECT_EQ(out.e[1][n], e[1]);
+        EXPECT_EQ(out.e[2][n], e[2]);
+        EXPECT_EQ(out.coul[n], parts.coul);
+        EXPECT_EQ(out.lj[n], parts.lj);
+        EXPECT_EQ(out.r2[n], parts.r2);
+      }
+      EXPECT_GT(inside, 20);
+      EXPECT_EQ(out.sum, s.energy.ESONE);
+      EXPECT_EQ(noPert != 0, out.sum[1] == out.sum[0]);
+    }
   }
 }
 
