@@ -12,6 +12,7 @@
 #include "montecarlo/moves.hpp"
 #include "montecarlo/movmol.hpp"
 #include "montecarlo/random.hpp"
+#include "montecarlo/rdf.hpp"
 #include "montecarlo/snapshot.hpp"
 #include "montecarlo/sums.hpp"
 #include "montecarlo/volume.hpp"
@@ -94,6 +95,7 @@ void acceptVolume(State& s) {
   e.ESXLOL = e.ESXLNE;
   rebuildSoluteSolventHistogram(s);
   sampleMolecule(s, s.move.monitor);
+  rdfAcceptVolume(s);
   if (s.movp.prefSampling != 0) {
     Prfsmp& p = s.prfsmp;
     std::swap(p.W, p.Wtrial);
@@ -112,6 +114,7 @@ void acceptSolvent(State& s) {
   const int newBin = histogramBin(s.slveco.ESX[0][i], s.rdf.firstDistribution);
   if (oldBin > 0) --s.mcrec.IEDIST(oldBin);
   if (newBin > 0) ++s.mcrec.IEDIST(newBin);
+  rdfAcceptSolvent(s);
 }
 
 // The solute part of an accepted solute move; with NSAVE -1 a new lowest energy writes the
@@ -119,7 +122,10 @@ void acceptSolvent(State& s) {
 void acceptSolute(State& s) {
   if (!hasSolute(s)) return;
   acceptSoluteMove(s);
-  if (s.coord.NMOL > 0) rebuildSoluteSolventHistogram(s);
+  if (s.coord.NMOL > 0) {
+    rebuildSoluteSolventHistogram(s);
+    rdfAcceptSolute(s);
+  }
   Mcrun& r = s.mcrun;
   if (s.config.NSAVE == -1 && s.energy.EOLD < r.bestE) {
     r.bestE = s.energy.EOLD;
@@ -275,6 +281,7 @@ void monte(State& s) {
   // energy and pair histogram come from the in-file of a continued run.
   rebuildSoluteSolventHistogram(s);
   if (s.control.runMode == 1) sampleMolecule(s, s.move.monitor = 1);
+  startRdf(s);
   Progress progress(s);
   progress.start(s);
   while (s.config.NCON < s.config.MXCON) {

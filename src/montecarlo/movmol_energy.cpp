@@ -11,6 +11,7 @@
 #include "energy/xxpot.hpp"
 #include "montecarlo/movmol.hpp"
 #include "montecarlo/movmol_detail.hpp"
+#include "montecarlo/rdf.hpp"
 
 namespace veka {
 
@@ -96,6 +97,7 @@ void soluteSolvent(State& s) {
     en.ESXCNE += parts.coul;
     en.ESXLNE += parts.lj;
     if (weights) s.prfsmp.Wtrial[at(n)] = 1.0 / (parts.r2 + s.movp.WKC);
+    rdfTrial(s, n, parts.dist);
   }
 }
 

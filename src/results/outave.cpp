@@ -10,6 +10,7 @@
 #include "input/infile.hpp"
 #include "results/blockstats.hpp"
 #include "results/history.hpp"
+#include "results/rdfout.hpp"
 #include "results/singlepoint.hpp"
 #include "results/statelist.hpp"
 
@@ -262,6 +263,7 @@ void outave(State& s) {
   thermodynamicTables(s, s.io.output, r);
   if (s.zmat.NSATM > 0 && !s.zmat.noSolute) energyComponents(s, r);
   distributions(s, r);
+  listRdf(s, r.stat(Quantity::Volume).value, s.config.NACCPT);
   legend(s.io.output);
   summary(s, r);
   writeInfile(s);
