@@ -13,6 +13,7 @@
 #include "montecarlo/movmol.hpp"
 #include "montecarlo/random.hpp"
 #include "montecarlo/rdf.hpp"
+#include "montecarlo/samplers.hpp"
 #include "montecarlo/snapshot.hpp"
 #include "montecarlo/sums.hpp"
 #include "montecarlo/volume.hpp"
@@ -173,6 +174,7 @@ void cycle(State& s) {
   s.mcrun.flipAttempt = false;
   adaptSoluteSteps(s);
   const int nvchg = s.movp.NVCHG, nschg = std::max(s.movp.NSCHG, 1);
+  if (c.NCON % (5 * nschg) == 0) samplePeriodic(s);
   if (nvchg > 0 && nvchg != kNever && c.NCON % nvchg == 0 && s.coord.NMOL > 0)
     volumeCycle(s);
   else if (c.NCON % nschg != 0 && s.coord.NMOL > 0)
@@ -282,6 +284,7 @@ void monte(State& s) {
   rebuildSoluteSolventHistogram(s);
   if (s.control.runMode == 1) sampleMolecule(s, s.move.monitor = 1);
   startRdf(s);
+  startSamplers(s);
   Progress progress(s);
   progress.start(s);
   while (s.config.NCON < s.config.MXCON) {

@@ -69,20 +69,33 @@ void section(Unit& u, const Norm& n, const std::vector<Set>& sx, const std::vect
   }
 }
 
-}  // namespace
+struct Tables {
+  Norm n;
+  double rho;
+  std::vector<Set> sx, sv;
+};
 
-void listRdf(State& s, double volume, double weight) {
+Tables tables(const State& s, double volume, double weight) {
   const Rdfrun& r = s.mcrun.rdf;
-  if (r.nsv + r.nsx == 0 || s.coord.NMOL <= 0) return;
   const double rad = s.cap.radius;
   const double space = s.cap.atom != 0 && rad > 0.0 ? 4.0 * kPi / 3.0 * rad * rad * rad : volume;
   const double rho = space > 0.0 ? s.coord.NMOL / space : 0.0;
-  const Norm n{r.lower, r.width, weight > 0.0 && rho > 0.0 ? 1.0 / (weight * rho) : 0.0};
-  std::vector<Set> sx, sv;
+  Tables t{{r.lower, r.width, weight > 0.0 && rho > 0.0 ? 1.0 / (weight * rho) : 0.0}, rho, {}, {}};
   for (int k = 1; k <= r.nsx; ++k)
-    sx.push_back({s.mcrec.IRDF2.column(k), s.rdf.list3(k), s.rdf.list4(k)});
+    t.sx.push_back({s.mcrec.IRDF2.column(k), s.rdf.list3(k), s.rdf.list4(k)});
   for (int k = 1; k <= r.nsv; ++k)
-    sv.push_back({s.mcrec.IRDF1.column(k), s.rdf.list1(k), s.rdf.list2(k)});
+    t.sv.push_back({s.mcrec.IRDF1.column(k), s.rdf.list1(k), s.rdf.list2(k)});
+  return t;
+}
+
+}  // namespace
+
+void listRdf(State& s, double volume, double weight) {
+  if (s.mcrun.rdf.nsv + s.mcrun.rdf.nsx == 0 || s.coord.NMOL <= 0) return;
+  const Tables t = tables(s, volume, weight);
+  const Norm& n = t.n;
+  const std::vector<Set>&sx = t.sx, &sv = t.sv;
+  const double rho = t.rho;
   Unit& u = s.io.output;
   static const fmt::Format kDensity("1X,'Atom Density =',F10.6,' per A^3'");
   u.write("");
@@ -93,6 +106,26 @@ void listRdf(State& s, double volume, double weight) {
   u.write(" Gamma(R) and Coordination Numbers");
   u.write(" *** Actual CN = CN X Atom Density ***");
   section(u, n, sx, sv, true);
+}
+
+void writeRdfColumns(State& s, Unit& u, double volume, double weight) {
+  if (s.mcrun.rdf.nsv + s.mcrun.rdf.nsx == 0 || s.coord.NMOL <= 0) return;
+  const Tables t = tables(s, volume, weight);
+  std::string head = "# R";
+  char cell[32];
+  for (const Set& x : t.sx)
+    std::snprintf(cell, sizeof cell, " sx:%d-%d", x.left, x.right), head += cell;
+  for (const Set& x : t.sv)
+    std::snprintf(cell, sizeof cell, " sv:%d-%d", x.left, x.right), head += cell;
+  u.write(head);
+  for (int b = 1; b <= NRDFBIN; ++b) {
+    std::snprintf(cell, sizeof cell, "%.4f", t.n.lower + (b - 0.5) * t.n.width);
+    std::string row = cell;
+    for (const auto* list : {&t.sx, &t.sv})
+      for (const Set& x : *list)
+        std::snprintf(cell, sizeof cell, " %.5f", t.n.g(x, b)), row += cell;
+    u.write(row);
+  }
 }
 
 }  // namespace veka

@@ -16,3 +16,11 @@ namespace veka {
 void listRdf(State& s, double volume, double weight);
 
 }  // namespace veka
+
+namespace veka {
+
+// The same g(R) as plain columns for plotting: a "# R sx:atom-site ... sv:site-site ..."
+// head, then one row per bin (centre, then g of each set).
+void writeRdfColumns(State& s, Unit& u, double volume, double weight);
+
+}  // namespace veka

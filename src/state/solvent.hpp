@@ -96,9 +96,13 @@ struct Mcrec {
   Array1<int, NDIST> IEDIST{}, IEPAIR{};                // energy and pair-energy distributions
   Array1<int, MAXSOL> soluteTried{}, soluteAccepted{};  // solute moves
   Array1<int, MAXSOL> stepTried{}, stepAccepted{};      // since the last step-size change
-  Array1<int, NHBCNT> IHB{};  // hydrogen bonds as donor (0..10) and as acceptor (0..10)
+  // Periodic samples since the counters were last zeroed: how many; the distributions of
+  // the solute-solvent hydrogen bonds per sample, solute as donor (IHB(1..11): 0..10 or
+  // more bonds) and as acceptor (IHB(12..22)); the sums of both counts and of the
+  // magnitude of the system's dipole moment (D).
+  Array1<int, NHBCNT> IHB{};
   int hbSamples = 0;
-  double hbDonor = 0.0, hbAcceptor = 0.0, hbSquares = 0.0;
+  double hbDonor = 0.0, hbAcceptor = 0.0, dipoleSum = 0.0;
 };
 
 }  // namespace veka
