@@ -141,13 +141,21 @@ void rdfAcceptVolume(State& s) {
   countSolvent(s, s.move.monitor);
 }
 
+// The in-file holds each bin in seven columns: a bin stops at 9999999 rather than make the
+// in-file unreadable (one sampled molecule gives about one count per bin and configuration
+// near the first peak, so this takes some 10^7 configurations).
 void enterRdf(State& s, int w) {
+  auto add = [](int have, int w, int c) {
+    return static_cast<int>(std::min(9999999LL, have + static_cast<long long>(w) * c));
+  };
   const Rdfrun& r = s.mcrun.rdf;
   Mcrec& m = s.mcrec;
   for (int k = 1; k <= r.nsv; ++k)
-    for (int b = 1; b <= NRDFBIN; ++b) m.IRDF1(b, k) += w * r.sv(b, k);
+    for (int b = 1; b <= NRDFBIN; ++b)
+      if (const int c = r.sv(b, k); c > 0) m.IRDF1(b, k) = add(m.IRDF1(b, k), w, c);
   for (int k = 1; k <= r.nsx; ++k)
-    for (int b = 1; b <= NRDFBIN; ++b) m.IRDF2(b, k) += w * r.sx(b, k);
+    for (int b = 1; b <= NRDFBIN; ++b)
+      if (const int c = r.sx(b, k); c > 0) m.IRDF2(b, k) = add(m.IRDF2(b, k), w, c);
 }
 
 }  // namespace veka
