@@ -153,7 +153,7 @@ std::vector<Record> records(State& s, Header& h, bool all) {
   l.push_back({&fmtOf("I"), {ints(keep(m.IHB.data()), NHBCNT)}});
   l.push_back({&fmtOf("H"),
                {ints(keep(&m.hbSamples), 1), reals(keep(&m.hbDonor), 1),
-                reals(keep(&m.hbAcceptor), 1), reals(keep(&m.hbSquares), 1)}});
+                reals(keep(&m.hbAcceptor), 1), reals(keep(&m.dipoleSum), 1)}});
   return l;
 }
 

@@ -1,6 +1,7 @@
 #include "input/init.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <vector>
 
@@ -128,6 +129,47 @@ void listInitialRandomNumber(State& s) {
   s.io.list(r.str());
 }
 
+// Largest distance of a site from site 1 in the first molecule of solvent kind k, A.
+double solventRadius(const State& s, int kind) {
+  const Coord& c = s.coord;
+  int n = 1;
+  while (n <= c.NMOL && solventOf(s, n) != kind) ++n;
+  if (n > c.NMOL) return 0.0;
+  double r2 = 0.0;
+  for (int k = 2; k <= s.sol.nsites(kind); ++k) {
+    const double dx = c.X(n, k) - c.X(n, 1), dy = c.Y(n, k) - c.Y(n, 1), dz = c.Z(n, k) - c.Z(n, 1);
+    r2 = std::max(r2, dx * dx + dy * dy + dz * dz);
+  }
+  return std::sqrt(r2);
+}
+
+// A solvent-solvent pair is cut by the distance of its cutoff sites, while its other sites
+// take the image of their molecule. When RCUT plus twice the radius of the largest
+// non-water molecule exceeds half the shortest edge, a pair near the cutoff can have sites
+// closer through another image than the one used: the listing says so (the run goes on).
+void warnCutoffImages(State& s) {
+  double radius = 0.0;
+  for (int kind = 1; kind <= 2; ++kind) {
+    const int code = s.sol.code(kind);
+    if (code == 1 || code == 2 || code == 13 || code == 99 || code == 0) continue;
+    radius = std::max(radius, solventRadius(s, kind));
+  }
+  const Coord& c = s.coord;
+  const double half = std::min({c.HALF(1), c.HALF(2), s.control.slab ? c.HALF(1) : c.HALF(3)});
+  const double reach = s.cutoff.RCUT + 2.0 * radius;
+  if (c.NMOL < 2 || radius <= 0.0 || reach <= half) return;
+  fmt::RecordWriter r;
+  r.A(" *** Warning: RCUT + 2 x Solvent Radius =")
+      .F(reach, 8, 3)
+      .A(" A Exceeds Half the")
+      .A(" Shortest Box Edge =")
+      .F(half, 8, 3)
+      .A(" A ***");
+  s.io.list("");
+  s.io.list(r.str());
+  s.io.list(" *** Solvent Pairs Near the Cutoff May Interact Through Different Images ***");
+}
+
 // Cutoff lists, solute pair lists, the listing of the solutes, the full energy and the
 // start-up listing.
 void finishSetup(State& s, bool newSystem) {
@@ -135,6 +177,7 @@ void finishSetup(State& s, bool newSystem) {
   buildCutoffLists(s);
   prepareSolventEnergy(s);
   if (newSystem) removeOverlaps(s);
+  warnCutoffImages(s);
   listMolecularWeights(s);
   intraSettings(s);
   nbpair(s, s.io.listLevel != 0);

@@ -13,6 +13,8 @@
 #include "montecarlo/moves.hpp"
 #include "montecarlo/movmol.hpp"
 #include "montecarlo/random.hpp"
+#include "montecarlo/rdf.hpp"
+#include "montecarlo/samplers.hpp"
 #include "montecarlo/snapshot.hpp"
 #include "montecarlo/sums.hpp"
 #include "montecarlo/trajectory.hpp"
@@ -96,6 +98,7 @@ void acceptVolume(State& s) {
   e.ESXLOL = e.ESXLNE;
   rebuildSoluteSolventHistogram(s);
   sampleMolecule(s, s.move.monitor);
+  rdfAcceptVolume(s);
   if (s.movp.prefSampling != 0) {
     Prfsmp& p = s.prfsmp;
     std::swap(p.W, p.Wtrial);
@@ -114,6 +117,7 @@ void acceptSolvent(State& s) {
   const int newBin = histogramBin(s.slveco.ESX[0][i], s.rdf.firstDistribution);
   if (oldBin > 0) --s.mcrec.IEDIST(oldBin);
   if (newBin > 0) ++s.mcrec.IEDIST(newBin);
+  rdfAcceptSolvent(s);
 }
 
 // The solute part of an accepted solute move; with NSAVE -1 a new lowest energy writes the
@@ -121,7 +125,10 @@ void acceptSolvent(State& s) {
 void acceptSolute(State& s) {
   if (!hasSolute(s)) return;
   acceptSoluteMove(s);
-  if (s.coord.NMOL > 0) rebuildSoluteSolventHistogram(s);
+  if (s.coord.NMOL > 0) {
+    rebuildSoluteSolventHistogram(s);
+    rdfAcceptSolute(s);
+  }
   Mcrun& r = s.mcrun;
   if (s.config.NSAVE == -1 && s.energy.EOLD < r.bestE) {
     r.bestE = s.energy.EOLD;
@@ -170,6 +177,7 @@ void cycle(State& s) {
   s.mcrun.flipAttempt = false;
   adaptSoluteSteps(s);
   const int nvchg = s.movp.NVCHG, nschg = std::max(s.movp.NSCHG, 1);
+  if (c.NCON % (5 * nschg) == 0) samplePeriodic(s);
   if (nvchg > 0 && nvchg != kNever && c.NCON % nvchg == 0 && s.coord.NMOL > 0)
     volumeCycle(s);
   else if (c.NCON % nschg != 0 && s.coord.NMOL > 0)
@@ -279,6 +287,8 @@ void monte(State& s) {
   rebuildSoluteSolventHistogram(s);
   if (s.control.runMode == 1) sampleMolecule(s, s.move.monitor = 1);
   openTrajectory(s);
+  startRdf(s);
+  startSamplers(s);
   Progress progress(s);
   progress.start(s);
   DhdlWriter dhdl(s);

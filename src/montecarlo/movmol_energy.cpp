@@ -11,6 +11,7 @@
 #include "energy/xxpot.hpp"
 #include "montecarlo/movmol.hpp"
 #include "montecarlo/movmol_detail.hpp"
+#include "montecarlo/rdf.hpp"
 
 namespace veka {
 
@@ -84,6 +85,23 @@ void soluteSolvent(State& s) {
   if (nmol <= 0) return;
   packSolute(s, {&t.xyz[0], &t.xyz[1], &t.xyz[2]}, t.packed);
   const bool weights = s.movp.prefSampling != 0;
+  if (s.mcrun.rdf.nsx > 0) {  // monitored distances wanted: molecule by molecule
+    for (int n = 1; n <= nmol; ++n) {
+      SxParts parts;
+      const PerState e = solventSoluteEnergy(s, storedMolecule(s, n), t.packed, &parts);
+      for (std::size_t k = 0; k < 3; ++k) {
+        t.esx[k][at(n)] = e[k];
+        en.ESONE[k] += e[k];
+      }
+      t.esxC[at(n)] = parts.coul;
+      t.esxL[at(n)] = parts.lj;
+      en.ESXCNE += parts.coul;
+      en.ESXLNE += parts.lj;
+      if (weights) s.prfsmp.Wtrial[at(n)] = 1.0 / (parts.r2 + s.movp.WKC);
+      rdfTrial(s, n, parts.dist);
+    }
+    return;
+  }
   double* w = s.prfsmp.Wtrial.data();
   SoluteRowOut out{{t.esx[0].data(), t.esx[1].data(), t.esx[2].data()},
                    t.esxC.data(),

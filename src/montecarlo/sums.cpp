@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "montecarlo/moves.hpp"
+#include "montecarlo/rdf.hpp"
 
 namespace veka {
 
@@ -137,6 +138,7 @@ void enterSums(State& s, double w) {
   u[kSumSampled] += s.slvrun.sampled * w;
   u[kSumWeight] += w;
   enterDistributions(s, u, w);
+  enterRdf(s, static_cast<int>(w));
 }
 
 void rebuildSoluteSolventHistogram(State& s) {

@@ -1,5 +1,6 @@
 #include "results/history.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -82,7 +83,14 @@ void writeHistory(State& s, const std::vector<Sums>& blocks) {
   commitReplacement(s, u);
 }
 
+// Only a regular file (or none yet) is replaced by renaming; anything else (/dev/null, a
+// pipe) is rewound and written in place, since renaming over it would replace the device.
 void openReplacement(State& s, Unit& u) {
+  struct stat st {};
+  if (::stat(u.path().c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    u.rewind();
+    return;
+  }
   const std::string tmp = u.path() + ".new";
   u.close();
   ::unlink(tmp.c_str());
@@ -91,6 +99,10 @@ void openReplacement(State& s, Unit& u) {
 
 void commitReplacement(State& s, Unit& u) {
   const std::string tmp = u.path();
+  if (struct stat st{}; ::stat(tmp.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    u.endfile();  // written in place
+    return;
+  }
   const std::string path = tmp.substr(0, tmp.size() - 4);
   u.endfile();
   u.close();

@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "energy/solution.hpp"
 #include "format/format.hpp"
 #include "input/infile.hpp"
 #include "results/blockstats.hpp"
+#include "results/descriptors.hpp"
 #include "results/history.hpp"
+#include "results/rdfout.hpp"
 #include "results/singlepoint.hpp"
 #include "results/statelist.hpp"
 
@@ -215,7 +218,10 @@ void summary(State& s, const Results& r) {
       kAve2("1X,'Alpha(1/deg*e-5)=',F11.4,3X,'Kappa(1/atm*e-6)=',F11.4,3X,'Volume=',F11.1"),
       kTitle("1X,'Title: ',A30"), kSx("1X,'ESX-Coul =',F11.4,3X,'ESX-LJ =',F11.4"),
       kXx("1X,'EXX-Coul =',F11.4,3X,'EXX-LJ =',F11.4"), kIntra("1X,'Intramol E=',F11.4"),
-      kAtoms("1X,'#Real Atoms=',I6");
+      kAtoms("1X,'#Rotor Bonds=',I6,3X,'#Real Atoms=',I6"),
+      kSxInts("1X,'# SX Ints=',I6,3X,'for Ecut=',F8.2"),
+      kHbonds("1X,'#Donor HB=',I6,3X,'Acptr HB=',I6"),
+      kGroups("1X,'#Prot Ns =',I6,3X,'#Nitro =',I6,3X,'#Acid =',I6,3X,'#Amide =',I6");
   u.write("");
   u.write(" *** Averages ***");
   fmt::FormattedOutput(kAve1, u) << r.stat(Quantity::Energy).value
@@ -225,12 +231,69 @@ void summary(State& s, const Results& r) {
   fmt::FormattedOutput(kTitle, u) << s.zmat.title;
   fmt::FormattedOutput(kSx, u) << r.stat(kSumESXC).value << r.stat(kSumESXL).value;
   fmt::FormattedOutput(kXx, u) << r.stat(kSumEXXC).value << r.stat(kSumEXXL).value;
+  const Descriptors d = descriptors(s);
+  fmt::FormattedOutput(kSxInts, u) << d.sxInts << kSxEcut;
+  fmt::FormattedOutput(kHbonds, u) << d.donors << d.acceptors;
   fmt::FormattedOutput(kIntra, u) << r.stat(kSumEBN).value + r.stat(kSumEAN).value +
                                          r.stat(kSumEDI).value + r.stat(kSumENB).value;
   int real = 0;
   for (int i = 1; i <= s.zmat.NSATM; ++i) real += s.zmat.ITYPE(i) > 0 ? 1 : 0;
-  fmt::FormattedOutput(kAtoms, u) << (s.zmat.noSolute ? 0 : real);
+  fmt::FormattedOutput(kGroups, u) << d.protonatedN << d.nitro << d.acids << d.amides;
+  fmt::FormattedOutput(kAtoms, u) << d.rotors << (s.zmat.noSolute ? 0 : real);
   if (s.geom.noPert == 0) freeEnergyLines(s, u, r);
+  commitReplacement(s, u);
+}
+
+// The periodic samples of the in-file counters: hydrogen bonds (with a solute and solvent)
+// and the dipole moment.
+void otherAverages(State& s) {
+  const Mcrec& m = s.mcrec;
+  const double n = m.hbSamples > 0 ? m.hbSamples : 1.0;
+  Unit& u = s.io.output;
+  u.write("");
+  if (s.coord.NMOL > 0 && s.zmat.NSATM > 0 && !s.zmat.noSolute) {
+    static const fmt::Format kHb("3X,'Solute as Donor =',F8.3,3X,'as Acceptor     =',F8.3");
+    u.write(" Ave. Solute-Solvent Hydrogen Bonds:");
+    fmt::FormattedOutput(kHb, u) << m.hbDonor / n << m.hbAcceptor / n;
+  }
+  static const fmt::Format kDip("1X,'Ave. Dipole Mom. =',F10.3,' D  (',I7,' Samples)'");
+  fmt::FormattedOutput(kDip, u) << m.dipoleSum / n << m.hbSamples;
+}
+
+// AVEFILE, replaced after every block: the grand averages with their batch-mean errors as
+// "name value error" lines (errors 0 with one block), then the radial distribution
+// functions as plain columns. Meant for plotting and scripts; the listing has the same
+// numbers with more context.
+void averagesFile(State& s, const Results& r) {
+  Unit& u = s.io.avefile;
+  openReplacement(s, u);
+  char line[96];
+  std::snprintf(line, sizeof line, "# %zu blocks, %d configurations", r.blocks.size(),
+                s.config.NACCPT);
+  u.write(line);
+  static const std::pair<const char*, Quantity> kRows[] = {{"Total_Energy", Quantity::Energy},
+                                                           {"Inter_Cp", Quantity::InterCp},
+                                                           {"Volume", Quantity::Volume},
+                                                           {"Enthalpy", Quantity::Enthalpy},
+                                                           {"Kappa", Quantity::Kappa},
+                                                           {"Alpha", Quantity::Alpha},
+                                                           {"EXX", Quantity::EXX},
+                                                           {"ESX", Quantity::ESX},
+                                                           {"DeltaG1", Quantity::DeltaG1},
+                                                           {"DeltaH1", Quantity::DeltaH1},
+                                                           {"DeltaS1", Quantity::DeltaS1},
+                                                           {"DelSOS1", Quantity::DelSOS1},
+                                                           {"DeltaG2", Quantity::DeltaG2},
+                                                           {"DeltaH2", Quantity::DeltaH2},
+                                                           {"DeltaS2", Quantity::DeltaS2},
+                                                           {"DelSOS2", Quantity::DelSOS2}};
+  for (const auto& [name, q] : kRows) {
+    if (q == Quantity::DeltaG1 && s.geom.noPert != 0) break;
+    const Stat st = r.stat(q);
+    std::snprintf(line, sizeof line, "%-14s %16.6f %14.6f", name, st.value, st.error);
+    u.write(line);
+  }
+  writeRdfColumns(s, u, r.stat(Quantity::Volume).value, s.config.NACCPT);
   commitReplacement(s, u);
 }
 
@@ -262,8 +325,11 @@ void outave(State& s) {
   thermodynamicTables(s, s.io.output, r);
   if (s.zmat.NSATM > 0 && !s.zmat.noSolute) energyComponents(s, r);
   distributions(s, r);
+  listRdf(s, r.stat(Quantity::Volume).value, s.config.NACCPT);
+  otherAverages(s);
   legend(s.io.output);
   summary(s, r);
+  averagesFile(s, r);
   writeInfile(s);
   writeStructureFile(s, s.energy.EOLD);
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "state/array.hpp"
@@ -96,6 +97,23 @@ struct Sums {
   double operator[](SumIndex i) const { return v[static_cast<std::size_t>(i)]; }
 };
 
+// Radial distributions of the block in progress. Bins of a distance r: int((r - lower) /
+// width) + 1 in 1..NRDFBIN. The counts of the current configuration are what each
+// configuration enters into the histograms of the in-file (Mcrec::IRDF1, IRDF2):
+//   `sv` the solvent-solvent pairs seen from the sampled solvent molecule (site list1(k)
+//        of that molecule with site list2(k) of every other molecule of the first solvent);
+//   `sx` the monitored (solute atom list3(k), solvent site list4(k)) pairs over every
+//        molecule of the first solvent, formed from the per-molecule bins `bins`.
+struct Rdfrun {
+  int nsv = 0, nsx = 0;  // sets counted (0 when none is asked for)
+  double lower = 0.0, width = 0.1;
+  Array2<int, NRDFBIN, MAXRDF1> sv{};
+  Array2<int, NRDFBIN, MAXRDF2> sx{};
+  // Bin of monitored pair k of molecule n (0: none) at (n - 1) * nsx + k - 1; current and
+  // trial (filled by the solute move).
+  std::vector<std::int16_t> bins, trialBins;
+};
+
 struct Mcrun {
   double limit = 0.0;        // 20 / beta: beyond it a move is decided without a random number
   double early = 0.0;        // 25 / beta: trial energy of a solute move given up early
@@ -103,6 +121,7 @@ struct Mcrun {
   double bestE = 1.0e20;     // lowest energy of an accepted solute move (NSAVE = -1)
   bool flipAttempt = false;  // the solute move of this cycle tried a flip
   Sums block;                // sums of this block
+  Rdfrun rdf;                // radial distributions of the current configuration
 };
 
 }  // namespace veka

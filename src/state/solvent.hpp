@@ -81,22 +81,28 @@ struct Slvrun {
   double sampled = 0.0;  // energy of the sampled solvent molecule (in-file record 3)
 };
 
-inline constexpr int MAXRDF1 = 15;   // solute-solvent radial distributions
-inline constexpr int MAXRDF2 = 12;   // solvent-solvent radial distributions
+inline constexpr int MAXRDF1 = 15;   // solvent-solvent radial distributions
+inline constexpr int MAXRDF2 = 12;   // solute-solvent radial distributions (monitored pairs)
 inline constexpr int NRDFBIN = 100;  // bins of a radial distribution
 inline constexpr int NDIST = 50;     // bins of an energy distribution
 inline constexpr int NHBCNT = 22;    // hydrogen-bond counters
 
 struct Mcrec {
   int version = 0;                        // version tag of the last in-file read (0 on a new start)
-  Array2<int, NRDFBIN, MAXRDF1> IRDF1{};  // (bin, distribution)
+  // Weighted counts of the radial distributions since the counters were last zeroed:
+  // (bin, distribution), solvent-solvent and solute-solvent.
+  Array2<int, NRDFBIN, MAXRDF1> IRDF1{};
   Array2<int, NRDFBIN, MAXRDF2> IRDF2{};
   Array1<int, NDIST> IEDIST{}, IEPAIR{};                // energy and pair-energy distributions
   Array1<int, MAXSOL> soluteTried{}, soluteAccepted{};  // solute moves
   Array1<int, MAXSOL> stepTried{}, stepAccepted{};      // since the last step-size change
-  Array1<int, NHBCNT> IHB{};  // hydrogen bonds as donor (0..10) and as acceptor (0..10)
+  // Periodic samples since the counters were last zeroed: how many; the distributions of
+  // the solute-solvent hydrogen bonds per sample, solute as donor (IHB(1..11): 0..10 or
+  // more bonds) and as acceptor (IHB(12..22)); the sums of both counts and of the
+  // magnitude of the system's dipole moment (D).
+  Array1<int, NHBCNT> IHB{};
   int hbSamples = 0;
-  double hbDonor = 0.0, hbAcceptor = 0.0, hbSquares = 0.0;
+  double hbDonor = 0.0, hbAcceptor = 0.0, dipoleSum = 0.0;
 };
 
 }  // namespace veka

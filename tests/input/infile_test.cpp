@@ -55,7 +55,7 @@ std::unique_ptr<State> system(double shift = 0.0) {
   s.movp.RDELS(3) = 0.15, s.movp.ADELS(3) = 12.5;
   Mcrec& m = s.mcrec;
   m.IRDF1(100, 15) = 1234567, m.IRDF2(1, 1) = 7, m.IEPAIR(50) = 3, m.soluteAccepted(25) = 11;
-  m.stepTried(2) = 4, m.IHB(22) = 9, m.hbSamples = 17, m.hbSquares = 2.5e-3;
+  m.stepTried(2) = 4, m.IHB(22) = 9, m.hbSamples = 17, m.dipoleSum = 2.5e-3;
   s.config.NACCPT = 123, s.config.NRJECT = 45, s.config.MXCON = 100;
   s.rands.seed = 654321;
   return st;
