@@ -13,11 +13,8 @@ its configurations per second and its DeltaG lines.
 import argparse
 import os
 import re
-import resource
-import subprocess
 import sys
 import tempfile
-import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tools"))
@@ -54,15 +51,7 @@ def set_up(folder, nschg):
 
 def run_block(veka, folder, code, mxcon):
     """Runs one block of the window; returns its wall-clock and CPU seconds."""
-    args = [veka, code, str(mxcon), "0.5", "0.375", "0.625"]
-    for k, v in vl.FILES.items():
-        args += [k, v]
-    t0, c0 = time.monotonic(), resource.getrusage(resource.RUSAGE_CHILDREN)
-    r = subprocess.run(args, cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    t1, c1 = time.monotonic(), resource.getrusage(resource.RUSAGE_CHILDREN)
-    if r.returncode != 0:
-        sys.exit("veka %s failed (%d) in %s: %s" % (code, r.returncode, folder, r.stderr))
-    return t1 - t0, (c1.ru_utime + c1.ru_stime) - (c0.ru_utime + c0.ru_stime)
+    return vl.run_block(veka, folder, code, mxcon, ("0.5", "0.375", "0.625"))
 
 
 def main():

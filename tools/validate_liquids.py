@@ -103,9 +103,10 @@ def set_up(folder, model, rcut):
             f.write(text)
 
 
-def run_block(veka, folder, code, mxcon):
-    """Runs one block; returns its wall-clock and CPU seconds."""
-    args = [veka, code, str(mxcon), "0.0", "0.0", "0.0"]
+def run_block(veka, folder, code, mxcon, rc=("0.0", "0.0", "0.0")):
+    """Runs one block at coupling values rc (RC0, RC1, RC2); returns its wall-clock and CPU
+    seconds."""
+    args = [veka, code, str(mxcon), *rc]
     for k, v in FILES.items():
         args += [k, v]
     t0, c0 = time.monotonic(), resource.getrusage(resource.RUSAGE_CHILDREN)
