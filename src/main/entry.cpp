@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <utility>
 
 #include "format/record.hpp"
 #include "input/command.hpp"
@@ -29,9 +30,11 @@ const std::vector<FileSlot>& fileSlots() {
   return kSlots;
 }
 
-// The energy-difference file, an optional output outside the fourteen units: it is
-// opened by the block loop only when named.
-const FileSlot kDhdlOption = {"-dh", "DHDL"};
+// The optional outputs outside the fourteen units, opened by the block loop only when
+// named: the trajectory (NAME.dcd and NAME.pdb) and the energy-difference file. Their
+// names follow the fourteen units' rules (option first, then the variable when the name
+// is blank) and are kept without trailing blanks.
+const FileSlot kTrajectoryOption = {"-tr", "TRAJECTORY"}, kDhdlOption = {"-dh", "DHDL"};
 
 namespace {
 
@@ -121,12 +124,10 @@ bool readCommandLine(State& s, const std::vector<std::string>& args, const EnvLo
   for (std::size_t i = static_cast<std::size_t>(code) + 5; i < args.size(); ++i) {
     std::string opt = args[i].substr(0, 3);
     for (char& c : opt) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (opt == "-tr") {  // the trajectory: not one of the fourteen units
-      if (i + 1 < args.size()) s.traj.name = args[++i];
-      continue;
-    }
-    if (opt == kDhdlOption.option && i + 1 < args.size()) {
-      s.io.dhdlName = args[++i];
+    if (std::string* extra = opt == kTrajectoryOption.option ? &s.traj.name
+                             : opt == kDhdlOption.option     ? &s.io.dhdlName
+                                                             : nullptr) {
+      if (i + 1 < args.size()) *extra = args[++i];
       continue;
     }
     for (std::size_t k = 0; k < slots.size(); ++k) {
@@ -143,10 +144,12 @@ bool readCommandLine(State& s, const std::vector<std::string>& args, const EnvLo
     if (!name.empty() && name[0] != ' ') continue;
     if (auto v = env(slots[k].envName)) name = unquote(*v);
   }
-  if (s.traj.name.empty() || s.traj.name[0] == ' ')
-    if (auto v = env("TRAJECTORY")) s.traj.name = unquote(*v);
-  if (s.io.dhdlName.empty())
-    if (auto v = env(kDhdlOption.envName)) s.io.dhdlName = unquote(*v);
+  for (auto [slot, name] :
+       {std::pair{&kTrajectoryOption, &s.traj.name}, std::pair{&kDhdlOption, &s.io.dhdlName}}) {
+    if (name->empty() || (*name)[0] == ' ')
+      if (auto v = env(slot->envName)) *name = unquote(*v);
+    *name = trimmedName(*name);
+  }
   return true;
 }
 

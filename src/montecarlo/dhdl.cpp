@@ -16,11 +16,6 @@ namespace {
 constexpr std::size_t kBufferBytes = 1 << 16;
 constexpr std::size_t kLineBytes = 128;  // longest line: a count and three numbers
 
-std::string trimmed(const std::string& n) {
-  const auto end = n.find_last_not_of(' ');
-  return end == std::string::npos ? std::string() : n.substr(0, end + 1);
-}
-
 bool writeAll(int fd, const char* p, std::size_t n) {
   while (n > 0) {
     const ssize_t k = ::write(fd, p, n);
@@ -34,7 +29,7 @@ bool writeAll(int fd, const char* p, std::size_t n) {
 }  // namespace
 
 DhdlWriter::DhdlWriter(State& s) : io_(&s.io) {
-  const std::string name = trimmed(s.io.dhdlName);
+  const std::string& name = s.io.dhdlName;
   if (name.empty() || s.geom.noPert != 0) return;
   interval_ = std::max(s.movp.NSCHG, 1);
   base_ = s.config.NACCPT;

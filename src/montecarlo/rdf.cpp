@@ -65,11 +65,9 @@ void countSolvent(State& s, int m) {
     const double xa = c.X(m, a), ya = c.Y(m, a), za = c.Z(m, a);
     for (int j = 1; j <= c.NMOL; ++j) {
       if (j == m || solventOf(s, j) != 1) continue;
-      double dx = std::abs(c.X(j, b) - xa), dy = std::abs(c.Y(j, b) - ya),
-             dz = std::abs(c.Z(j, b) - za);
-      if (dx > c.HALF(1)) dx -= c.EDGE(1);
-      if (dy > c.HALF(2)) dy -= c.EDGE(2);
-      if (zOn && dz > c.HALF(3)) dz -= c.EDGE(3);
+      const double dx = solv::imaged(c.X(j, b) - xa, c.HALF(1), c.EDGE(1), true);
+      const double dy = solv::imaged(c.Y(j, b) - ya, c.HALF(2), c.EDGE(2), true);
+      const double dz = solv::imaged(c.Z(j, b) - za, c.HALF(3), c.EDGE(3), zOn);
       if (const int bin = rdfBin(r, std::sqrt(dx * dx + dy * dy + dz * dz)); bin > 0)
         ++r.sv(bin, k);
     }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "energy/solution.hpp"
+#include "energy/solvterms.hpp"
 #include "molecule/moments.hpp"
 
 namespace veka {
@@ -52,11 +53,10 @@ Molecule nearestImage(const State& s, int n, const Vec& p) {
   m.nsites = s.sol.nsites(1);
   Vec shift{};
   const Vec first{c.X(n, 1), c.Y(n, 1), c.Z(n, 1)};
-  for (int a = 0; a < 3; ++a) {
-    if (a == 2 && s.control.slab) break;
-    const double d = first[static_cast<std::size_t>(a)] - p[static_cast<std::size_t>(a)];
-    const double e = c.EDGE(a + 1), h = c.HALF(a + 1);
-    shift[static_cast<std::size_t>(a)] = d > h ? -e : (d < -h ? e : 0.0);
+  for (std::size_t a = 0; a < 3; ++a) {
+    const int axis = static_cast<int>(a) + 1;
+    shift[a] = solv::shiftOf(p[a] - first[a], c.HALF(axis), c.EDGE(axis),
+                             axis != 3 || s.control.slab == 0);
   }
   for (int k = 1; k <= m.nsites; ++k)
     m.site[static_cast<std::size_t>(k - 1)] = {c.X(n, k) + shift[0], c.Y(n, k) + shift[1],

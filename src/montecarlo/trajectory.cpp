@@ -44,11 +44,6 @@ void putDouble(unsigned char* p, double v) {
   put32(p + 4, static_cast<std::uint32_t>(u >> 32u));
 }
 
-std::string baseName(const State& s) {
-  const std::string& n = s.traj.name;
-  return n.substr(0, n.find_last_not_of(' ') + 1);
-}
-
 [[noreturn]] void failed(State& s, const std::string& what, int err) {
   stop(s.io, "*** The trajectory " + what + " could not be written (" + std::strerror(err) +
                  ") - Aborted");
@@ -56,7 +51,7 @@ std::string baseName(const State& s) {
 
 void writeAt(State& s, const unsigned char* p, std::size_t n, std::size_t at) {
   const ssize_t w = ::pwrite(s.traj.fd, p, n, static_cast<off_t>(at));
-  if (w != static_cast<ssize_t>(n)) failed(s, baseName(s) + ".dcd", w < 0 ? errno : EIO);
+  if (w != static_cast<ssize_t>(n)) failed(s, s.traj.name + ".dcd", w < 0 ? errno : EIO);
 }
 
 std::size_t frameBytes(int atoms) {
@@ -131,7 +126,7 @@ void atomRecord(std::FILE* f, int serial, std::string_view name, std::string_vie
 // solute m form residue "UNK" numbered after the highest residue number, as does each
 // solvent molecule ("WTR" for the water models).
 void writeTopology(State& s) {
-  const std::string path = baseName(s) + ".pdb";
+  const std::string path = s.traj.name + ".pdb";
   std::FILE* f = std::fopen(path.c_str(), "w");
   if (!f) failed(s, path, errno);
   const Coord& c = s.coord;
@@ -214,8 +209,8 @@ void writeCommitted(State& s, const std::string& pending = "") {
 
 void openTrajectory(State& s) {
   Traj& t = s.traj;
-  if (baseName(s).empty()) return;
-  const std::string path = baseName(s) + ".dcd";
+  if (s.traj.name.empty()) return;
+  const std::string path = s.traj.name + ".dcd";
   prepareFrame(s);
   t.interval = trajectoryInterval(s.config.NSAVE, s.config.MXCON);
   const bool fresh = s.control.runMode == 1;
@@ -263,7 +258,7 @@ void markTrajectoryPending(State& s) {
   if (t.fd < 0) return;
   writeCommitted(s, std::string(kPending) + " " + std::to_string(t.frames) + " " +
                         std::to_string(s.rands.seed));
-  if (::fsync(t.fd) != 0) failed(s, baseName(s) + ".dcd", errno);
+  if (::fsync(t.fd) != 0) failed(s, s.traj.name + ".dcd", errno);
 }
 
 void closeTrajectory(State& s) {
@@ -271,7 +266,7 @@ void closeTrajectory(State& s) {
   if (t.fd < 0) return;
   t.kept = t.frames;
   writeCommitted(s);
-  if (::fsync(t.fd) != 0 || ::close(t.fd) != 0) failed(s, baseName(s) + ".dcd", errno);
+  if (::fsync(t.fd) != 0 || ::close(t.fd) != 0) failed(s, s.traj.name + ".dcd", errno);
   t.fd = -1;
 }
 

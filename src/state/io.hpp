@@ -33,8 +33,8 @@ struct Io {
   // SZMATFILE. Names are kept whole, whatever their length.
   Array1<std::string, 14> fileName;
 
-  // Energy-difference file of a perturbation run (option "-dh", environment DHDL); blank
-  // = not written.
+  // Energy-difference file of a perturbation run (option "-dh", environment DHDL), without
+  // trailing blanks; empty = not written.
   std::string dhdlName;
 
   int listLevel = 0;     // third digit of the job code: 0 = full listing

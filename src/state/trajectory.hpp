@@ -10,7 +10,7 @@
 namespace veka {
 
 struct Traj {
-  std::string name;   // base name ("-tr" / TRAJECTORY): NAME.dcd and NAME.pdb; blank = off
+  std::string name;   // base name ("-tr" / TRAJECTORY) without trailing blanks; empty = off
   int fd = -1;        // NAME.dcd while a block writes it, else -1
   int interval = 0;   // configurations between frames
   int frames = 0;     // complete frames in the file
