@@ -13,7 +13,7 @@ stored box, then a production run sampled every 100 steps. Printed per solvent: 
 block means, in the layout of data/boxes/README.md.
 
     tools/lammps_liquids.py                  # every organic solvent (about 30 min on one core)
-    tools/lammps_liquids.py --only C3H8,MECL2 --ps 300
+    tools/lammps_liquids.py --only C3H8,MECL2 --ps 300    # longer runs of two
 
 Needs `lmp` (Debian's lammps package) and numpy from /usr/bin/python3.
 """
@@ -154,7 +154,7 @@ def run(name, work, ps, lmp):
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--only", help="solvents, e.g. C3H8,MECL2 (default: all organic ones)")
-    ap.add_argument("--ps", type=float, default=100.0, help="production picoseconds")
+    ap.add_argument("--ps", type=float, default=60.0, help="production picoseconds")
     ap.add_argument("--work", default="/tmp/veka-lammps-liquids")
     ap.add_argument("--lmp", default="lmp")
     args = ap.parse_args()
