@@ -112,7 +112,7 @@ void acceptVolume(State& s) {
 void acceptSolvent(State& s) {
   const auto i = static_cast<std::size_t>(s.move.molecule - 1);
   acceptSolventMove(s);
-  sampleMolecule(s, s.move.monitor);
+  binMonitorPairs(s, s.move.monitor);
   const int oldBin = histogramBin(s.move.esxPrev[0], s.rdf.firstDistribution);
   const int newBin = histogramBin(s.slveco.ESX[0][i], s.rdf.firstDistribution);
   if (oldBin > 0) --s.mcrec.IEDIST(oldBin);

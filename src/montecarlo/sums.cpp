@@ -1,6 +1,7 @@
 #include "montecarlo/sums.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <numeric>
@@ -92,12 +93,20 @@ PerturbationDeltas perturbationDeltas(const State& s) {
   return {{E[1] - E[0], E[2] - E[0]}};
 }
 
-int histogramBin(double value, const Array1<double, 2>& bounds) {
-  const double inc = (bounds(2) - bounds(1)) / NDIST;
-  if (!(inc > 0.0)) return 0;
-  const double x = (value - bounds(1)) / inc;
+namespace {
+
+// The bin of a value in bins of width inc > 0 from lo; 0 outside them.
+int binFrom(double value, double lo, double inc) {
+  const double x = (value - lo) / inc;
   if (!(x > -1.0 && x < NDIST)) return 0;
   return static_cast<int>(x) + 1;
+}
+
+}  // namespace
+
+int histogramBin(double value, const Array1<double, 2>& bounds) {
+  const double inc = (bounds(2) - bounds(1)) / NDIST;
+  return inc > 0.0 ? binFrom(value, bounds(1), inc) : 0;
 }
 
 int dihedralBin(double phi) {
@@ -152,25 +161,37 @@ void rebuildSoluteSolventHistogram(State& s) {
       ++h(k);
 }
 
-void sampleMolecule(State& s, int m) {
+void binMonitorPairs(State& s, int m) {
   Array1<int, NDIST>& h = s.mcrec.IEPAIR;
   h.v.fill(0);
   if (m < 1 || m > s.coord.NMOL || s.slveco.EIJ.empty()) return;
-  // Most pairs lie beyond the cutoff with an energy of exactly 0: they are counted first
-  // and binned once (the same bin each would get), so only the interacting pairs pay for
-  // the division.
+  // Most pairs lie beyond the cutoff with an energy of exactly 0, at places in the row that
+  // no branch predictor can learn. The interacting ones are gathered first without a branch
+  // (every entry is stored, the count advances only past a non-zero one), then binned; the
+  // zeros all fall into one bin, computed once.
   const double* row = s.slveco.row(m);
-  int zeros = 0;
-  for (int j = 1; j <= s.coord.NMOL; ++j) {
-    const double e = row[j - 1];
-    if (j == m) continue;
-    if (e == 0.0)
-      ++zeros;
-    else if (const int k = histogramBin(e, s.rdf.EPARD); k > 0)
-      ++h(k);
-  }
-  if (const int k = histogramBin(0.0, s.rdf.EPARD); k > 0) h(k) += zeros;
-  s.slvrun.sampled = rowSum(row, s.coord.NMOL);
+  std::array<double, MXS> kept;
+  int n = 0;
+  auto gather = [&](int from, int to) {
+    for (int j = from; j < to; ++j) {
+      kept[static_cast<std::size_t>(n)] = row[j];
+      n += row[j] != 0.0;
+    }
+  };
+  gather(0, m - 1);  // the row without its own diagonal entry
+  gather(m, s.coord.NMOL);
+  const Array1<double, 2>& b = s.rdf.EPARD;
+  const double inc = (b(2) - b(1)) / NDIST;
+  if (!(inc > 0.0)) return;
+  for (int t = 0; t < n; ++t)
+    if (const int k = binFrom(kept[static_cast<std::size_t>(t)], b(1), inc); k > 0) ++h(k);
+  if (const int k = binFrom(0.0, b(1), inc); k > 0) h(k) += s.coord.NMOL - 1 - n;
+}
+
+void sampleMolecule(State& s, int m) {
+  binMonitorPairs(s, m);
+  if (m < 1 || m > s.coord.NMOL || s.slveco.EIJ.empty()) return;
+  s.slvrun.sampled = rowSum(s.slveco.row(m), s.coord.NMOL);
 }
 
 }  // namespace veka

@@ -32,8 +32,10 @@ void enterSums(State& s, double w);
 // The current solute-solvent energy histogram (IEDIST) from the per-molecule energies,
 // and the current pair-energy histogram (IEPAIR) from the row of molecule m of the stored
 // pair energies; the second also sets the sampled solvent-molecule energy to that row's sum
-// (`rowSum`, as the solvent move forms it). Molecule 0: nothing changes.
+// (`rowSum`, as the solvent move forms it). Molecule 0: nothing changes. `binMonitorPairs`
+// is the histogram alone, for an accepted solvent move, which has formed the sum already.
 void rebuildSoluteSolventHistogram(State& s);
 void sampleMolecule(State& s, int m);
+void binMonitorPairs(State& s, int m);
 
 }  // namespace veka

@@ -59,6 +59,24 @@ TEST(Sums, HistogramBins) {
   EXPECT_EQ(dihedralBin(-1e-3), 60);
 }
 
+// The monitor molecule's pair histogram against a count of its row entry by entry: zeros,
+// entries on both sides of the range and a NaN, a non-zero diagonal that must not count.
+TEST(Sums, MonitorPairHistogramCountsEveryOtherMolecule) {
+  State s;
+  s.coord.NMOL = 37, s.slveco.LD = 40;
+  s.slveco.EIJ.assign(static_cast<std::size_t>(s.coord.NMOL * s.slveco.LD), 0.0);
+  s.rdf.EPARD(1) = -6.0, s.rdf.EPARD(2) = 2.0;
+  const int m = 5;
+  double* row = s.slveco.row(m);
+  for (int j = 0; j < s.coord.NMOL; j += 3) row[j] = -6.5 + 0.23 * j;
+  row[m - 1] = -1.0, row[7] = std::nan(""), row[8] = -0.0;
+  sampleMolecule(s, m);
+  Array1<int, NDIST> ref{};
+  for (int j = 1; j <= s.coord.NMOL; ++j)
+    if (const int k = histogramBin(row[j - 1], s.rdf.EPARD); j != m && k > 0) ++ref(k);
+  EXPECT_EQ(s.mcrec.IEPAIR.v, ref.v);
+}
+
 class VolumeMove : public ::testing::TestWithParam<int> {};
 
 TEST_P(VolumeMove, RejectionRestoresCoordinatesAndPairEnergies) {
