@@ -62,7 +62,8 @@ TEST(Sums, HistogramBins) {
 // The monitor molecule's pair histogram against a count of its row entry by entry: zeros,
 // entries on both sides of the range and a NaN, a non-zero diagonal that must not count.
 TEST(Sums, MonitorPairHistogramCountsEveryOtherMolecule) {
-  State s;
+  auto st = std::make_unique<State>();
+  State& s = *st;
   s.coord.NMOL = 37, s.slveco.LD = 40;
   s.slveco.EIJ.assign(static_cast<std::size_t>(s.coord.NMOL * s.slveco.LD), 0.0);
   s.rdf.EPARD(1) = -6.0, s.rdf.EPARD(2) = 2.0;
