@@ -18,7 +18,6 @@ block means, in the layout of data/boxes/README.md.
 Needs `lmp` (Debian's lammps package) and numpy from /usr/bin/python3.
 """
 import argparse
-import math
 import os
 import re
 import subprocess
@@ -97,11 +96,10 @@ def data_file(name, halves, sites, types):
     return "\n".join(out) + "\n", kinds
 
 
-def input_file(name, kinds, types, steps, equil):
+def input_file(name, kinds, types, dt, steps, equil):
     sv = mb.SOLVENTS[name]
     t, p = sv.t + 273.15, sv.p
     charged = any(types[k][2] != 0.0 for k in kinds)
-    dt = TIMESTEP_FS.get(name, 2.0)
     lines = ["units real", "atom_style full", "boundary p p p",
              "bond_style zero", "read_data box.data", "bond_coeff 1",
              "special_bonds lj/coul 0.0 0.0 0.0",
@@ -127,8 +125,8 @@ def input_file(name, kinds, types, steps, equil):
 
 
 def block_mean(values, blocks=10):
-    means = [b.mean() for b in np.array_split(np.asarray(values), blocks)]
-    return float(np.mean(means)), float(np.std(means, ddof=1) / math.sqrt(blocks))
+    """Mean and standard error of the means of `blocks` consecutive blocks of the samples."""
+    return mb.mean_error([float(b.mean()) for b in np.array_split(np.asarray(values), blocks)])
 
 
 def run(name, work, ps, lmp):
@@ -142,7 +140,7 @@ def run(name, work, ps, lmp):
     dt = TIMESTEP_FS.get(name, 2.0)
     steps, equil = int(round(ps * 1000 / dt / 1000)) * 1000, int(20000 / dt)
     with open(os.path.join(folder, "in.lmp"), "w") as f:
-        f.write(input_file(name, kinds, types, steps, equil))
+        f.write(input_file(name, kinds, types, dt, steps, equil))
     subprocess.run([lmp, "-in", "in.lmp", "-log", "log.lammps", "-screen", "none"],
                    cwd=folder, check=True)
     volume, energy = np.loadtxt(os.path.join(folder, "samples.txt"), comments="#").T

@@ -350,23 +350,27 @@ def stationary(series, tol):
     return abs(a - b) <= max(2 * math.hypot(ea, eb), tol)
 
 
+def block_series(listing, name, n):
+    """Density (g/cm3) and energy per molecule of every block of the listing's table."""
+    rows = block_rows(listing)
+    return ([n * SOLVENTS[name].mass / (AVOGADRO * v) for _, _, v in rows],
+            [e / n for _, e, _ in rows])
+
+
 def equilibrate(job, name, n, log):
     """Blocks until density and energy per molecule are stationary; returns the run's
     figures."""
     (mxcon, _, _, max_blocks), start = settings(name, n), time.time()
-    mass = SOLVENTS[name].mass
     job.run("100", mxcon)
     while True:
-        rows = block_rows(job.run("000", mxcon))
-        density = [n * mass / (AVOGADRO * v) for _, _, v in rows]
-        energy = [e / n for _, e, _ in rows]
-        log(f"  block {len(rows):3d}: density {density[-1]:.4f} g/cm3, "
+        density, energy = block_series(job.run("000", mxcon), name, n)
+        log(f"  block {len(density):3d}: density {density[-1]:.4f} g/cm3, "
             f"E/molecule {energy[-1]:.4f} kcal/mol, {time.time() - start:.0f} s")
-        done = len(rows) >= MIN_BLOCKS and stationary(density, DENSITY_TOL) and \
+        done = len(density) >= MIN_BLOCKS and stationary(density, DENSITY_TOL) and \
             stationary(energy, ENERGY_TOL)
-        if done or len(rows) >= max_blocks:
+        if done or len(density) >= max_blocks:
             break
-    return {"blocks": len(rows), "configurations": len(rows) * mxcon, "block": mxcon,
+    return {"blocks": len(density), "configurations": len(density) * mxcon, "block": mxcon,
             "density": mean_error(density[-WINDOW:]), "energy": mean_error(energy[-WINDOW:]),
             "seconds": time.time() - start, "stationary": done}
 
@@ -467,17 +471,16 @@ def make_box(veka, work, out, name, n):
 def production(veka, work, name, n, blocks):
     """K blocks from the committed box: (density, energy per molecule) as (mean, error) of
     the block means, and the seconds taken."""
-    sv, start = SOLVENTS[name], time.time()
+    start = time.time()
     job = Job(veka, os.path.join(work, f"{name}-{n}-production"), name, n)
     for file in FILES:
         shutil.copy(os.path.join(BOXES, file), os.path.join(job.dir, WORK_FILES[file]))
     mxcon = settings(name, n)[0]
     job.run("100", mxcon)
     for _ in range(blocks - 1):
-        rows = block_rows(job.run("000", mxcon))
-    density = [n * sv.mass / (AVOGADRO * v) for _, _, v in rows]
-    return (mean_error(density), mean_error([e / n for _, e, _ in rows]),
-            time.time() - start)
+        listing = job.run("000", mxcon)
+    density, energy = block_series(listing, name, n)
+    return mean_error(density), mean_error(energy), time.time() - start
 
 
 def main():
