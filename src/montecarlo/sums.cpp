@@ -161,10 +161,19 @@ void rebuildSoluteSolventHistogram(State& s) {
       ++h(k);
 }
 
+namespace {
+
+// Whether molecule m has a row of stored pair energies.
+bool hasPairRow(const State& s, int m) {
+  return m >= 1 && m <= s.coord.NMOL && !s.slveco.EIJ.empty();
+}
+
+}  // namespace
+
 void binMonitorPairs(State& s, int m) {
   Array1<int, NDIST>& h = s.mcrec.IEPAIR;
   h.v.fill(0);
-  if (m < 1 || m > s.coord.NMOL || s.slveco.EIJ.empty()) return;
+  if (!hasPairRow(s, m)) return;
   // Most pairs lie beyond the cutoff with an energy of exactly 0, at places in the row that
   // no branch predictor can learn. The interacting ones are gathered first without a branch
   // (every entry is stored, the count advances only past a non-zero one), then binned; the
@@ -190,8 +199,7 @@ void binMonitorPairs(State& s, int m) {
 
 void sampleMolecule(State& s, int m) {
   binMonitorPairs(s, m);
-  if (m < 1 || m > s.coord.NMOL || s.slveco.EIJ.empty()) return;
-  s.slvrun.sampled = rowSum(s.slveco.row(m), s.coord.NMOL);
+  if (hasPairRow(s, m)) s.slvrun.sampled = rowSum(s.slveco.row(m), s.coord.NMOL);
 }
 
 }  // namespace veka
